@@ -1,0 +1,41 @@
+#pragma once
+// RAII for plain Win32 handles and text conversion at the ANSI API edge.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace sonarel {
+
+struct RegKeyCloser {
+    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+using UniqueRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyCloser>;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
+};
+template <class T>
+using UniqueGdi = std::unique_ptr<std::remove_pointer_t<T>, GdiObjectDeleter>;
+
+// Text in the system's ANSI code page, as the "A" functions take it.
+std::string toAnsi(std::wstring_view text);
+std::wstring fromAnsi(std::string_view text);
+
+// Full path of the module that holds this code.
+std::wstring thisModulePath();
+HMODULE thisModule();
+
+}  // namespace sonarel

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need.
+# Idempotent: does nothing when everything is present.
+set -euo pipefail
+
+packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 libwine-dev
+          xvfb xauth cmake make)
+[ "${WITH_FUZZ:-0}" = 1 ] && packages+=(clang libclang-rt-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Usage: wine-session.sh PREFIX COMMAND...
+# Runs COMMAND with a private Xvfb display and a private Wine prefix, and ends
+# exactly the Xvfb and wineserver processes that it started.
+set -euo pipefail
+prefix=$(realpath -m "$1"); shift
+export WINEPREFIX="$prefix" WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+xvfb_pid="" server_pid=""
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  return 0
+}
+trap cleanup EXIT INT TERM
+
+# Xvfb picks a free display number and writes it to the pipe.
+displayfifo=$(mktemp -u); mkfifo "$displayfifo"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$displayfifo" >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r -t 30 display <"$displayfifo"
+rm -f "$displayfifo"
+export DISPLAY=":$display"
+
+if [ ! -f "$prefix/system.reg" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  wine wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+wineserver -f -p >/dev/null 2>&1 &
+server_pid=$!
+
+"$@"

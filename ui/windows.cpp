@@ -1,0 +1,8 @@
+#include "ui/windows.h"
+
+namespace sonarel {
+
+void showOptionsWindow() {}
+void showAboutWindow() {}
+
+}  // namespace sonarel

@@ -1,0 +1,82 @@
+#include "watcher/library_startup.h"
+
+#include <atomic>
+#include <list>
+#include <mutex>
+
+#include "common/no_destructor.h"
+#include "common/win32.h"
+
+namespace sonarel {
+namespace {
+
+std::atomic<bool> timerStarted{false};
+
+// Holds every thread's library state for the life of the process. It is
+// never destroyed: its COM references may belong to apartments that are
+// gone by the time the process ends, so nothing is torn down.
+class AllThreadLibraries {
+public:
+    ThreadLibrary& create() {
+        std::lock_guard lock(mutex_);
+        return *libraries_.emplace_back(std::make_unique<ThreadLibrary>());
+    }
+
+private:
+    std::mutex mutex_;
+    std::list<std::unique_ptr<ThreadLibrary>> libraries_;
+};
+
+AllThreadLibraries& allThreadLibraries() {
+    static NoDestructor<AllThreadLibraries> all;
+    return all.get();
+}
+
+// The module must stay loaded while a timer can call into it.
+void pinModule() {
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&pinModule), &pinned);
+}
+
+VOID CALLBACK pollTick(HWND, UINT, UINT_PTR, DWORD) {
+    callbackBoundary([] { threadLibrary().watcher.pollTick(); });
+}
+
+}  // namespace
+
+frmSendText& SendTextFormSlot::form() {
+    if (!form_) {
+        form_ = std::make_unique<frmSendText>(settings_, threadLibrary().imWindows);
+        form_->load();
+    }
+    return *form_;
+}
+
+ThreadLibrary& threadLibrary() {
+    thread_local ThreadLibrary* current = nullptr;
+    if (!current) current = &allThreadLibraries().create();
+    return *current;
+}
+
+void startPollTimer() {
+    WatcherState& state = threadLibrary().watcher.state();
+    if (state.pollTimerId != 0) return;
+    state.pollTimerId = SetTimer(nullptr, 0, 1000, pollTick);
+    if (state.pollTimerId != 0 && !timerStarted.exchange(true)) pinModule();
+}
+
+bool anyPollTimerStarted() { return timerStarted; }
+
+void libraryStartup() {
+    ThreadLibrary& library = threadLibrary();
+    if (library.started) return;
+
+    if (library.settings.ReadSetting(keys::onOff).empty()) library.settings.WriteSetting(keys::onOff, flagSet);
+    library.started = true;
+    startPollTimer();
+    library.imWindows.emplace();
+    library.sendText.form();
+}
+
+}  // namespace sonarel

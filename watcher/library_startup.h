@@ -1,0 +1,50 @@
+#pragma once
+// Everything the library keeps per thread, and the start-up that creates it.
+#include <memory>
+#include <optional>
+
+#include "common/com.h"
+#include "names/frm_send_text.h"
+#include "names/window_keys.h"
+#include "settings/settings_store.h"
+#include "watcher/watcher.h"
+#include "watcher/win32_player_windows.h"
+
+namespace sonarel {
+
+// The thread's single name-switching form, created and loaded on first use.
+class SendTextFormSlot final : public NameSwitcher {
+public:
+    explicit SendTextFormSlot(const Settings& settings) : settings_(settings) {}
+    frmSendText& form();
+    void changeName() override { form().changeName(); }
+    void changeNameBack() override { form().changeNameBack(); }
+
+private:
+    const Settings& settings_;
+    std::unique_ptr<frmSendText> form_;
+};
+
+struct ThreadLibrary {
+    SettingsStore settings;
+    Win32PlayerWindows playerWindows;
+    SendTextFormSlot sendText{settings};
+    Watcher watcher{settings, playerWindows, sendText};
+    // The open conversation windows; created by start-up.
+    std::optional<KeyedCollection<ComPtr<IDispatch>>> imWindows;
+    bool started = false;
+};
+
+// The calling thread's library state, created on first use.
+ThreadLibrary& threadLibrary();
+
+// Runs once per thread, before the first object is handed to the host.
+void libraryStartup();
+
+// Starts the one-second thread timer, at most once per thread.
+void startPollTimer();
+
+// True once any thread's timer runs; the module then stays loaded.
+bool anyPollTimerStarted();
+
+}  // namespace sonarel
