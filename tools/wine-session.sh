@@ -10,7 +10,8 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 xvfb_pid="" server_pid=""
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  # Ends the wine processes of this prefix, then its server.
+  [ -n "$server_pid" ] && { wineserver -k 2>/dev/null; wait "$server_pid" 2>/dev/null; }
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   return 0
 }
@@ -31,5 +32,8 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 wineserver -f -p >/dev/null 2>&1 &
 server_pid=$!
+# Start Wine's background services now, detached from our output: a service
+# that inherits a test runner's pipe would keep the runner waiting.
+wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
 
 "$@"

@@ -1,0 +1,64 @@
+#pragma once
+// Fakes for the watcher's seams: player windows and a recording switcher.
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "watcher/title_logic.h"
+#include "watcher/watcher.h"
+
+namespace sonarel::testing {
+
+class FakePlayerWindows final : public PlayerWindows {
+public:
+    std::map<std::wstring, WindowHandle> handles;  // class name -> handle
+    std::wstring winamp3Text;                      // text of the titled Winamp 3 window
+    bool winamp3RootPresent = true;
+    std::wstring winamp2Text;                      // text of the Winamp 2 window
+    bool winamp2ClosesBeforeRead = false;
+    std::vector<std::wstring> lookups;
+    int winamp3Reads = 0;
+    int winamp2Reads = 0;
+
+    WindowHandle findTopLevel(std::wstring_view className) override {
+        lookups.emplace_back(className);
+        auto it = handles.find(std::wstring(className));
+        return it == handles.end() ? 0 : it->second;
+    }
+    std::optional<std::wstring> winamp3Title() override {
+        ++winamp3Reads;
+        return winamp3RootPresent ? winamp3Text : std::wstring();
+    }
+    // Mimics a 2048-character read: blanks, the text cut to fit, a NUL.
+    std::optional<std::wstring> winamp2TitleBuffer() override {
+        ++winamp2Reads;
+        if (winamp2ClosesBeforeRead) return std::nullopt;
+        std::wstring buffer(winamp2BufferChars, L' ');
+        std::wstring text = winamp2Text.substr(0, winamp2MaxTitleChars);
+        buffer.replace(0, text.size(), text);
+        buffer[text.size()] = L'\0';
+        return buffer;
+    }
+
+    void open(std::wstring_view className, WindowHandle handle = 0x1000) { handles[std::wstring(className)] = handle; }
+    void close(std::wstring_view className) { handles.erase(std::wstring(className)); }
+};
+
+class RecordingSwitcher final : public NameSwitcher {
+public:
+    std::vector<std::string> calls;
+    std::function<void()> during;  // runs inside each call
+
+    void changeName() override { record("changeName"); }
+    void changeNameBack() override { record("changeNameBack"); }
+    std::vector<std::string> take() { return std::exchange(calls, {}); }
+
+private:
+    void record(const char* name) {
+        calls.emplace_back(name);
+        if (during) during();
+    }
+};
+
+}  // namespace sonarel::testing

@@ -1,0 +1,30 @@
+#pragma once
+// An in-memory settings store for tests of the pure logic.
+#include <map>
+#include <string>
+
+#include "settings/settings.h"
+
+namespace sonarel::testing {
+
+class FakeSettings final : public Settings {
+public:
+    FakeSettings() = default;
+    FakeSettings(std::initializer_list<std::pair<const std::wstring, std::wstring>> values) : values_(values) {}
+
+    std::wstring ReadSetting(std::wstring_view key) const override {
+        ++reads;
+        auto it = values_.find(std::wstring(key));
+        return it == values_.end() ? std::wstring() : it->second;
+    }
+    void WriteSetting(std::wstring_view key, std::wstring_view value) override {
+        values_[std::wstring(key)] = std::wstring(value);
+    }
+
+    mutable int reads = 0;
+
+private:
+    std::map<std::wstring, std::wstring> values_;
+};
+
+}  // namespace sonarel::testing

@@ -1,0 +1,190 @@
+// The tick's on/off gate, reader choice and restore step, driven with fake
+// window look-ups and a recording name switcher.
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fake_player.h"
+#include "tests/fakes/fake_settings.h"
+#include "watcher/watcher.h"
+
+namespace sonarel::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+const std::string kSwitch = "changeName";
+const std::string kRestore = "changeNameBack";
+
+class TickTest : public ::testing::Test {
+protected:
+    FakeSettings settings{{std::wstring(keys::onOff), L"1"}};
+    FakePlayerWindows windows;
+    RecordingSwitcher names;
+    Watcher watcher{settings, windows, names};
+    WatcherState& state = watcher.state();
+};
+
+class GateTest : public TickTest, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(GateTest, AnythingButExactlyOneEndsTheTickAfterTheSettingsRead) {
+    settings.WriteSetting(keys::onOff, GetParam());
+    windows.open(playerClass::winamp2);
+    windows.winamp2Text = L"1. Song - Winamp";
+    state.winamp3Showing = L"1";  // would restore if the tick went on
+
+    watcher.pollTick();
+
+    EXPECT_TRUE(windows.lookups.empty());
+    EXPECT_EQ(windows.winamp2Reads, 0);
+    EXPECT_TRUE(names.calls.empty());
+    EXPECT_EQ(settings.reads, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(OnOff, GateTest,
+                         ::testing::Values(L"0", L"", L" 1", L"1 ", L"on", L"11", L"true"));
+
+TEST_F(TickTest, ReaderChoiceFollowsWhichPlayerWindowIsFound) {
+    struct Case {
+        WindowHandle studio, winamp2;
+        int winamp3Reads, winamp2Reads;
+    };
+    const Case cases[] = {
+        {0x100, 0, 1, 0},
+        {0x100, 0x200, 1, 0},         // both open: only Winamp 3 is read
+        {0, 0x200, 0, 1},
+        {0, 0, 0, 0},
+        {0x80000010, 0x200, 0, 1},    // top bit set counts as not found
+        {0x80000010, 0x80000020, 0, 0},
+        {0, 0xFFFFFFFF, 0, 0},
+    };
+    for (const Case& c : cases) {
+        FakePlayerWindows fresh;
+        if (c.studio) fresh.open(playerClass::winamp3, c.studio);
+        if (c.winamp2) fresh.open(playerClass::winamp2, c.winamp2);
+        fresh.winamp3Text = L"Song";
+        fresh.winamp2Text = L"Song";
+        Watcher w(settings, fresh, names);
+        w.pollTick();
+        EXPECT_EQ(fresh.winamp3Reads, c.winamp3Reads) << std::hex << c.studio << " " << c.winamp2;
+        EXPECT_EQ(fresh.winamp2Reads, c.winamp2Reads) << std::hex << c.studio << " " << c.winamp2;
+    }
+}
+
+TEST_F(TickTest, RestoreStepTable) {
+    struct Case {
+        const wchar_t* winamp2Showing;
+        WindowHandle winamp2;
+        const wchar_t* winamp3Showing;
+        WindowHandle studio;
+        Calls calls;
+        const wchar_t* winamp2After;
+        const wchar_t* winamp3After;
+    };
+    const Case cases[] = {
+        {L"1", 0, L"1", 0, {kRestore}, L"0", L"1"},          // Winamp 2 is served first
+        {L"1", 0, L"", 0x100, {kRestore}, L"0", L""},
+        {L"1", 0x200, L"1", 0, {kRestore}, L"1", L"0"},
+        {L"", 0, L"1", 0, {kRestore}, L"", L"0"},
+        {L"0", 0x200, L"1", 0, {kRestore}, L"0", L"0"},
+        {L"1", 0x200, L"1", 0x100, {}, L"1", L"1"},
+        {L"0", 0, L"0", 0, {}, L"0", L"0"},
+        {L"", 0, L"", 0, {}, L"", L""},
+        {L"1", 0x80000001, L"", 0, {}, L"1", L""},            // top bit set: present here
+        {L"", 0, L"1", 0x80000001, {}, L"", L"1"},
+    };
+    for (const Case& c : cases) {
+        FakePlayerWindows fresh;
+        if (c.studio) fresh.open(playerClass::winamp3, c.studio);
+        if (c.winamp2) fresh.open(playerClass::winamp2, c.winamp2);
+        RecordingSwitcher recorder;
+        Watcher w(settings, fresh, recorder);
+        // Titles already seen, so the readers switch nothing.
+        w.state().winamp2Showing = c.winamp2Showing;
+        w.state().winamp3Showing = c.winamp3Showing;
+        w.pollTick();
+        SCOPED_TRACE(::testing::Message() << std::hex << c.winamp2 << " " << c.studio);
+        EXPECT_EQ(recorder.calls, c.calls);
+        EXPECT_EQ(w.state().winamp2Showing, c.winamp2After);
+        EXPECT_EQ(w.state().winamp3Showing, c.winamp3After);
+    }
+}
+
+TEST_F(TickTest, BothFlagsSetAndBothWindowsGoneRestoreOnTwoConsecutiveTicks) {
+    state.winamp2Showing = L"1";
+    state.winamp3Showing = L"1";
+
+    watcher.pollTick();
+    EXPECT_EQ(names.take(), Calls{kRestore});
+    EXPECT_EQ(state.winamp2Showing, L"0");
+    EXPECT_EQ(state.winamp3Showing, L"1");
+
+    watcher.pollTick();
+    EXPECT_EQ(names.take(), Calls{kRestore});
+    EXPECT_EQ(state.winamp3Showing, L"0");
+
+    watcher.pollTick();
+    EXPECT_TRUE(names.calls.empty());
+}
+
+TEST_F(TickTest, FlagIsClearedBeforeTheRestoreRuns) {
+    state.winamp2Showing = L"1";
+    std::wstring flagDuringCall;
+    names.during = [&] { flagDuringCall = state.winamp2Showing; };
+    watcher.pollTick();
+    EXPECT_EQ(flagDuringCall, L"0");
+}
+
+TEST_F(TickTest, FlagIsSetOnlyAfterTheSwitchReturns) {
+    windows.open(playerClass::winamp3);
+    windows.winamp3Text = L"Song";
+    std::wstring flagDuringCall = L"unset";
+    names.during = [&] { flagDuringCall = state.winamp3Showing; };
+    watcher.pollTick();
+    EXPECT_EQ(flagDuringCall, L"");
+    EXPECT_EQ(state.winamp3Showing, L"1");
+}
+
+TEST_F(TickTest, ReaderCallsComeBeforeTheRestoreInOneTick) {
+    // Winamp 3 plays a new title while Winamp 2, last shown, has closed.
+    windows.open(playerClass::winamp3);
+    windows.winamp3Text = L"New";
+    state.winamp2Showing = L"1";
+    watcher.pollTick();
+    EXPECT_EQ(names.take(), (Calls{kSwitch, kRestore}));
+}
+
+TEST_F(TickTest, TickArrivingDuringANameSwitchDoesNothing) {
+    windows.open(playerClass::winamp3);
+    windows.winamp3Text = L"Song";
+    int nested = 0;
+    names.during = [&] {
+        ++nested;
+        windows.winamp3Text = L"Other";
+        watcher.pollTick();  // as if the switch let a timer message through
+    };
+    watcher.pollTick();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(names.take(), Calls{kSwitch});
+    EXPECT_EQ(state.winamp3Title, L"Song");
+
+    names.during = nullptr;
+    watcher.pollTick();  // the next tick sees the change
+    EXPECT_EQ(names.take(), Calls{kSwitch});
+}
+
+TEST_F(TickTest, SwitchingOffKeepsFlagsAndTitlesForWhenItIsOnAgain) {
+    windows.open(playerClass::winamp2);
+    windows.winamp2Text = L"Song";
+    watcher.pollTick();
+    names.take();
+    settings.WriteSetting(keys::onOff, L"0");
+    windows.close(playerClass::winamp2);
+    watcher.pollTick();
+    EXPECT_TRUE(names.calls.empty());
+    EXPECT_EQ(state.winamp2Showing, L"1");
+
+    settings.WriteSetting(keys::onOff, L"1");
+    watcher.pollTick();
+    EXPECT_EQ(names.take(), Calls{kRestore});
+}
+
+}  // namespace
+}  // namespace sonarel::testing
