@@ -41,6 +41,8 @@ public:
         reset();
         return &value_;
     }
+    // For an in/out argument: the callee may replace the string.
+    BSTR* address() noexcept { return &value_; }
     BSTR release() noexcept { return std::exchange(value_, nullptr); }
     void reset(BSTR value = nullptr) noexcept { SysFreeString(std::exchange(value_, value)); }
     std::wstring str() const { return toString(value_); }

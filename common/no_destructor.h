@@ -2,6 +2,7 @@
 // A value that is built on first use and deliberately never destroyed:
 // for process-wide state that may hold COM references, which must not be
 // released while the process shuts down.
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -18,7 +19,7 @@ public:
     NoDestructor& operator=(const NoDestructor&) = delete;
 
     T& get() { return *std::launder(reinterpret_cast<T*>(storage_)); }
-    T* operator->() { return &get(); }
+    T* operator->() { return std::addressof(get()); }
 
 private:
     alignas(T) unsigned char storage_[sizeof(T)];

@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
 # Usage: wine-session.sh PREFIX COMMAND...
 # Runs COMMAND with a private Xvfb display and a private Wine prefix, and ends
-# exactly the Xvfb and wineserver processes that it started.
+# exactly the processes that it started: the command, Wine's processes in
+# this prefix, the wineserver and Xvfb.
 set -euo pipefail
 prefix=$(realpath -m "$1"); shift
 export WINEPREFIX="$prefix" WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-xvfb_pid="" server_pid=""
+xvfb_pid="" server_pid="" command_pid=""
 cleanup() {
-  # Ends the wine processes of this prefix, then its server.
-  [ -n "$server_pid" ] && { wineserver -k 2>/dev/null; wait "$server_pid" 2>/dev/null; }
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  [ -n "$command_pid" ] && kill "$command_pid" 2>/dev/null
+  if [ -n "$server_pid" ]; then
+    wineserver -k 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
   return 0
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 143' INT TERM
 
 # Xvfb picks a free display number and writes it to the pipe.
 displayfifo=$(mktemp -u); mkfifo "$displayfifo"
@@ -27,7 +32,10 @@ export DISPLAY=":$display"
 
 if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$(dirname "$prefix")"
-  wine wineboot -i >/dev/null 2>&1
+  wine wineboot -i >/dev/null 2>&1 </dev/null
+  # A crashing test program must end, not wait in a debugger.
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+    >/dev/null 2>&1 </dev/null || true
   wineserver -w
 fi
 wineserver -f -p >/dev/null 2>&1 &
@@ -36,4 +44,9 @@ server_pid=$!
 # that inherits a test runner's pipe would keep the runner waiting.
 wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
 
-"$@"
+"$@" &
+command_pid=$!
+status=0
+wait "$command_pid" || status=$?
+command_pid=""
+exit "$status"

@@ -1,0 +1,209 @@
+#include "tests/wine/support/wine_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <thread>
+
+#include "settings/settings_store.h"
+
+namespace sonarel::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void pumpOnce(std::chrono::milliseconds wait) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait.count()), QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+UniqueRegKey openKey(HKEY root, const std::wstring& path, REGSAM access) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, access, &raw) != ERROR_SUCCESS) return {};
+    return UniqueRegKey(raw);
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    auto end = Clock::now() + deadline;
+    while (!condition()) {
+        if (Clock::now() >= end) return condition();
+        pumpOnce(10ms);
+    }
+    return true;
+}
+
+void pumpMessagesFor(std::chrono::milliseconds duration) {
+    auto end = Clock::now() + duration;
+    while (Clock::now() < end) pumpOnce(10ms);
+}
+
+std::wstring besideTestProgram(const std::wstring& fileName) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + fileName;
+}
+
+RegisteredPlugin::RegisteredPlugin() {
+    ProgramResult result = runProgram(L"regsvr32 /s \"" + pluginPath() + L"\"");
+    if (result.exitCode != 0) throw std::runtime_error("regsvr32 failed: " + result.output);
+}
+
+RegisteredPlugin::~RegisteredPlugin() = default;
+
+std::optional<std::wstring> readRegText(HKEY root, const std::wstring& path, const wchar_t* name) {
+    UniqueRegKey key = openKey(root, path, KEY_QUERY_VALUE);
+    if (!key) return std::nullopt;
+    DWORD type = 0, bytes = 0;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
+    text.resize(bytes / sizeof(wchar_t));
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
+}
+
+std::optional<DWORD> readRegDword(HKEY root, const std::wstring& path, const wchar_t* name) {
+    UniqueRegKey key = openKey(root, path, KEY_QUERY_VALUE);
+    if (!key) return std::nullopt;
+    DWORD type = 0, value = 0, bytes = sizeof(value);
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+bool regKeyExists(HKEY root, const std::wstring& path) { return openKey(root, path, KEY_READ) != nullptr; }
+
+void writeRegValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
+                   DWORD bytes) {
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    UniqueRegKey key(raw);
+    ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+}
+
+void writeRegText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& text) {
+    writeRegValue(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void deleteRegTree(HKEY root, const std::wstring& path) { RegDeleteTreeW(root, path.c_str()); }
+
+CleanSettings::CleanSettings() { deleteRegTree(HKEY_CURRENT_USER, SettingsStore::keyPath); }
+CleanSettings::~CleanSettings() { deleteRegTree(HKEY_CURRENT_USER, SettingsStore::keyPath); }
+
+ChildProcess::ChildProcess(const std::wstring& commandLine) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE childIn = nullptr, ourIn = nullptr, ourOut = nullptr, childOut = nullptr;
+    if (!CreatePipe(&childIn, &ourIn, &inherit, 0) || !CreatePipe(&ourOut, &childOut, &inherit, 0))
+        throw std::runtime_error("CreatePipe failed");
+    UniqueHandle childInOwner(childIn), childOutOwner(childOut);
+    input_.reset(ourIn);
+    output_.reset(ourOut);
+    SetHandleInformation(ourIn, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(ourOut, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childIn;
+    startup.hStdOutput = childOut;
+    startup.hStdError = childOut;
+    PROCESS_INFORMATION info{};
+    std::wstring mutableLine = commandLine;
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        throw std::runtime_error("CreateProcess failed");
+    CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+}
+
+ChildProcess::~ChildProcess() {
+    input_.reset();  // a well-behaved child ends at the end of its input
+    if (WaitForSingleObject(process_.get(), 3000) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 1);
+}
+
+void ChildProcess::sendLine(const std::string& line) {
+    std::string data = line + "\n";
+    DWORD written = 0;
+    WriteFile(input_.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+}
+
+bool ChildProcess::readAvailable() {
+    DWORD available = 0;
+    if (!PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0) return false;
+    std::string chunk(available, '\0');
+    DWORD read = 0;
+    if (!ReadFile(output_.get(), chunk.data(), available, &read, nullptr)) return false;
+    pending_.append(chunk.data(), read);
+    for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+        std::string line = pending_.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines_.push_back(line);
+        pending_.erase(0, end + 1);
+    }
+    return true;
+}
+
+std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds deadline) {
+    if (!waitUntil([&] {
+            readAvailable();
+            return consumed_ < lines_.size();
+        }, deadline))
+        return std::nullopt;
+    return lines_[consumed_++];
+}
+
+bool ChildProcess::waitForLine(const std::string& text, std::chrono::milliseconds deadline) {
+    auto end = Clock::now() + deadline;
+    while (Clock::now() < end) {
+        auto line = readLine(std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()));
+        if (line && *line == text) return true;
+    }
+    return false;
+}
+
+std::optional<DWORD> ChildProcess::waitForExit(std::chrono::milliseconds deadline) {
+    if (!waitUntil([&] {
+            readAvailable();
+            return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+        }, deadline))
+        return std::nullopt;
+    while (readAvailable()) {
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+ProgramResult runProgram(const std::wstring& commandLine, std::chrono::milliseconds deadline) {
+    ChildProcess child(commandLine);
+    auto code = child.waitForExit(deadline);
+    ProgramResult result;
+    result.exitCode = code.value_or(STILL_ACTIVE);
+    for (const auto& line : child.lines()) result.output += line + "\n";
+    return result;
+}
+
+void onNewApartmentThread(const std::function<void()>& body) {
+    std::exception_ptr failure;
+    std::thread thread([&] {
+        try {
+            ComApartment apartment;
+            body();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    thread.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace sonarel::testing

@@ -1,0 +1,98 @@
+#pragma once
+// Helpers for tests that run under Wine against the real DLL, registry,
+// windows and keystrokes.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/com.h"
+#include "common/win32.h"
+
+namespace sonarel::testing {
+
+using namespace std::chrono_literals;
+
+// Pumps the thread's messages (so timers and events are delivered) until
+// the condition holds or the deadline passes; returns the condition.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
+
+// Pumps messages for a while; for checking that something does NOT happen.
+void pumpMessagesFor(std::chrono::milliseconds duration);
+
+// A file next to the running test program (the build puts all in bin/).
+std::wstring besideTestProgram(const std::wstring& fileName);
+inline std::wstring pluginPath() { return besideTestProgram(L"SonarelPL.dll"); }
+
+// Registers the plug-in machine-wide for the test program's lifetime.
+class RegisteredPlugin {
+public:
+    RegisteredPlugin();
+    RegisteredPlugin(const RegisteredPlugin&) = delete;
+    RegisteredPlugin& operator=(const RegisteredPlugin&) = delete;
+    ~RegisteredPlugin();
+};
+
+// Registry helpers that tests use to set up and inspect state.
+std::optional<std::wstring> readRegText(HKEY root, const std::wstring& path, const wchar_t* name);
+std::optional<DWORD> readRegDword(HKEY root, const std::wstring& path, const wchar_t* name);
+bool regKeyExists(HKEY root, const std::wstring& path);
+void writeRegValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
+                   DWORD bytes);
+void writeRegText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& text);
+void deleteRegTree(HKEY root, const std::wstring& path);
+
+// Clears the plug-in's settings before and after a test.
+class CleanSettings {
+public:
+    CleanSettings();
+    CleanSettings(const CleanSettings&) = delete;
+    CleanSettings& operator=(const CleanSettings&) = delete;
+    ~CleanSettings();
+};
+
+// A child process whose standard input the test writes lines to and whose
+// standard output it reads lines from. Ended when the object goes.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::wstring& commandLine);
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    void sendLine(const std::string& line);
+    // The next line of output, waiting up to the deadline while pumping
+    // this thread's messages; nothing when none came.
+    std::optional<std::string> readLine(std::chrono::milliseconds deadline = 10s);
+    // Waits for a line that equals the text.
+    bool waitForLine(const std::string& text, std::chrono::milliseconds deadline = 10s);
+    // Waits for the process to end and returns its exit code.
+    std::optional<DWORD> waitForExit(std::chrono::milliseconds deadline = 10s);
+    // Everything read so far.
+    const std::vector<std::string>& lines() const { return lines_; }
+
+private:
+    bool readAvailable();
+    UniqueHandle process_;
+    UniqueHandle input_;
+    UniqueHandle output_;
+    std::string pending_;
+    std::vector<std::string> lines_;
+    size_t consumed_ = 0;
+};
+
+// Runs a program to its end and returns its output (stdout and stderr).
+struct ProgramResult {
+    DWORD exitCode = 0;
+    std::string output;
+};
+ProgramResult runProgram(const std::wstring& commandLine, std::chrono::milliseconds deadline = 30s);
+
+// Runs a body on a new single-threaded apartment thread with its own
+// message loop, and waits for it to finish.
+void onNewApartmentThread(const std::function<void()>& body);
+
+}  // namespace sonarel::testing
