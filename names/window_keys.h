@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,11 +31,11 @@ public:
         if (auto it = find(key); it != entries_.end()) entries_.erase(it);
     }
     const T* at(std::size_t position) const {
-        return position >= 1 && position <= entries_.size() ? &entries_[position - 1].second : nullptr;
+        return position >= 1 && position <= entries_.size() ? std::addressof(entries_[position - 1].second) : nullptr;
     }
     const T* at(std::wstring_view key) const {
         auto it = find(key);
-        return it == entries_.end() ? nullptr : &it->second;
+        return it == entries_.end() ? nullptr : std::addressof(it->second);
     }
     std::size_t count() const { return entries_.size(); }
     // The values in collection order, copied so that callers may change the

@@ -1,0 +1,92 @@
+#include "names/messenger_link.h"
+
+#include "common/dispatch.h"
+#include "names/messenger_contract.h"
+
+namespace sonarel {
+namespace {
+
+ComPtr<IDispatch> require(ComPtr<IDispatch> object) {
+    if (!object) throw HResultError(E_POINTER);
+    return object;
+}
+
+// The default member (a collection's Item) with one argument.
+Variant invokeDefault(IDispatch* object, Variant argument) {
+    if (!object) throw HResultError(E_POINTER);
+    DISPPARAMS params{argument.get(), nullptr, 1, 0};
+    Variant result;
+    throwIfFailed(object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                 &params, result.put(), nullptr, nullptr));
+    return result;
+}
+
+class DispatchConversation final : public Conversation {
+public:
+    explicit DispatchConversation(ComPtr<IDispatch> window) : window_(std::move(window)) {}
+
+    WindowHandle hWnd() override {
+        return static_cast<WindowHandle>(getProperty(window_.Get(), messengerMember::hWnd).number());
+    }
+    std::wstring firstContactSigninName() override {
+        ComPtr<IDispatch> contacts = require(getProperty(window_.Get(), messengerMember::Contacts).object());
+        ComPtr<IDispatch> first = require(invokeDefault(contacts.Get(), Variant(0L)).object());
+        return getProperty(first.Get(), messengerMember::SigninName).text();
+    }
+
+private:
+    ComPtr<IDispatch> window_;
+};
+
+}  // namespace
+
+std::unique_ptr<Conversation> conversationOf(ComPtr<IDispatch> window) {
+    return std::make_unique<DispatchConversation>(std::move(window));
+}
+
+IDispatch* ComMessengerLink::messengerUser() {
+    if (!oMessengerUser) oMessengerUser = createMessenger();
+    return oMessengerUser.Get();
+}
+
+std::wstring ComMessengerLink::myFriendlyName() {
+    return getProperty(messengerUser(), messengerMember::MyFriendlyName).text();
+}
+
+std::wstring ComMessengerLink::mySigninName() {
+    return getProperty(messengerUser(), messengerMember::MySigninName).text();
+}
+
+// Walks oIMWindows with its enumerator, as a for-each loop does.
+std::vector<std::unique_ptr<Conversation>> ComMessengerLink::conversations() {
+    if (!imWindows_) throw HResultError(E_POINTER);
+    IDispatch* windows = imWindows_.Get();
+    DISPPARAMS none{};
+    Variant enumerator;
+    throwIfFailed(windows->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
+                                  DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, enumerator.put(), nullptr, nullptr));
+    if (enumerator.type() != VT_UNKNOWN && enumerator.type() != VT_DISPATCH) throw HResultError(DISP_E_TYPEMISMATCH);
+    IUnknown* unknown = enumerator.get()->punkVal;
+    if (!unknown) throw HResultError(E_POINTER);
+    ComPtr<IEnumVARIANT> items;
+    throwIfFailed(unknown->QueryInterface(IID_PPV_ARGS(&items)));
+
+    std::vector<std::unique_ptr<Conversation>> result;
+    for (;;) {
+        Variant item;
+        ULONG fetched = 0;
+        if (items->Next(1, item.put(), &fetched) != S_OK || fetched != 1) break;
+        if (ComPtr<IDispatch> window = item.object()) result.push_back(conversationOf(std::move(window)));
+    }
+    return result;
+}
+
+std::unique_ptr<Conversation> ComMessengerLink::instantMessage(std::wstring_view contact) {
+    Variant who(contact);
+    ComPtr<IDispatch> window =
+        callMethod(require(messengerAPI_).Get(), messengerMember::InstantMessage, {who.get()}).object();
+    if (!window) return nullptr;
+    return conversationOf(std::move(window));
+}
+
+}  // namespace sonarel

@@ -1,0 +1,50 @@
+#include "names/mod_reg.h"
+
+#include <string>
+
+#include "common/win32.h"
+
+namespace sonarel {
+namespace {
+
+UniqueRegKey createKey(HKEY root, std::wstring_view path) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(root, std::wstring(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+        ERROR_SUCCESS)
+        return {};
+    return UniqueRegKey(raw);
+}
+
+void setValue(HKEY root, std::wstring_view path, std::wstring_view name, DWORD type, const void* data, DWORD bytes) {
+    UniqueRegKey key = createKey(root, path);
+    if (!key) return;
+    RegSetValueExW(key.get(), std::wstring(name).c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+}
+
+}  // namespace
+
+void WriteRegString(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::wstring_view sData) {
+    std::wstring data(sData);  // with its terminating NUL
+    setValue(nRootKey, sKeyPath, sValueName, REG_SZ, data.c_str(),
+             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+std::int32_t ReadRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(nRootKey, std::wstring(sKeyPath).c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return 0;
+    UniqueRegKey key(raw);
+    DWORD type = REG_NONE;
+    DWORD value = 0;
+    DWORD bytes = sizeof(value);
+    LSTATUS status = RegQueryValueExW(key.get(), std::wstring(sValueName).c_str(), nullptr, &type,
+                                      reinterpret_cast<BYTE*>(&value), &bytes);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || bytes != sizeof(value)) return 0;
+    return static_cast<std::int32_t>(value);
+}
+
+void WriteRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::int32_t nData) {
+    DWORD data = static_cast<DWORD>(nData);
+    setValue(nRootKey, sKeyPath, sValueName, REG_DWORD, &data, sizeof(data));
+}
+
+}  // namespace sonarel

@@ -1,0 +1,23 @@
+#pragma once
+// modReg: three small registry operations for the host's quick-text entry.
+// Each call opens or creates its key and closes it again; no error is
+// reported. Texts go through the Unicode functions so that no character of
+// a command is lost on the way to the host.
+#include <windows.h>
+
+#include <cstdint>
+#include <string_view>
+
+namespace sonarel {
+
+// Stores a REG_SZ value, creating the key path as needed.
+void WriteRegString(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::wstring_view sData);
+
+// A 4-byte REG_DWORD value; 0 for anything else (key or value missing,
+// another type, another size, any failure).
+std::int32_t ReadRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName);
+
+// Stores a REG_DWORD value, creating the key path as needed.
+void WriteRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::int32_t nData);
+
+}  // namespace sonarel

@@ -1,0 +1,111 @@
+#pragma once
+// changeName and changeNameBack: compose the "/name " command, store it in
+// the host's quick-text entry and press the host's hot key in a
+// conversation window, so that the host sends it. Free of windows.h: the
+// messenger, the window system and the registry are reached through the
+// narrow interfaces below, so that every decision can be tested with fakes.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/settings.h"
+#include "watcher/watcher.h"
+
+namespace sonarel {
+
+inline constexpr std::wstring_view conversationWindowClass = L"IMWindowClass";
+// The pseudo-contact of the hidden conversation that carries the commands.
+inline constexpr std::wstring_view commandContact = L"Debug.Window";
+
+// The host's quick-text entry of a user, below HKEY_CURRENT_USER. None for
+// a sign-in name that is empty or holds a backslash: such a name would
+// point into another key of the host.
+std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName);
+
+inline constexpr std::wstring_view autoSendValue = L"AutoSend";
+inline constexpr std::wstring_view messageValue = L"Message";
+
+// A messenger conversation window. Reads throw when they fail.
+class Conversation {
+public:
+    virtual ~Conversation() = default;
+    virtual WindowHandle hWnd() = 0;
+    virtual std::wstring firstContactSigninName() = 0;
+};
+
+// What the name switch uses of the messenger. Calls throw when they fail.
+class MessengerLink {
+public:
+    virtual ~MessengerLink() = default;
+    virtual std::wstring myFriendlyName() = 0;
+    virtual std::wstring mySigninName() = 0;
+    // The recorded conversation windows, in the order they opened.
+    virtual std::vector<std::unique_ptr<Conversation>> conversations() = 0;
+    // Opens a conversation with the contact; null when none was opened.
+    virtual std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) = 0;
+};
+
+// What the name switch uses of the window system.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    virtual WindowHandle foregroundWindow() = 0;
+    // The window's class name; empty when it cannot be read.
+    virtual std::wstring className(WindowHandle window) = 0;
+    virtual void setForegroundWindow(WindowHandle window) = 0;
+    // Hides the window once the keys already pressed have reached it.
+    virtual void hide(WindowHandle window) = 0;
+    // Presses Alt+0 in the foreground window and returns at once.
+    virtual void pressHotKey() = 0;
+};
+
+// modReg below HKEY_CURRENT_USER.
+class QuickTextRegistry {
+public:
+    virtual ~QuickTextRegistry() = default;
+    virtual std::int32_t readDword(std::wstring_view keyPath, std::wstring_view valueName) = 0;
+    virtual void writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) = 0;
+    virtual void writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) = 0;
+};
+
+// How long the switch keeps asking for a conversation to come to the front.
+struct BringToFrontLimit {
+    int attempts = 300;
+    std::chrono::milliseconds duration{250};
+};
+
+class NameSwitch {
+public:
+    NameSwitch(const Settings& settings, MessengerLink& messenger, WindowSystem& windows,
+               QuickTextRegistry& registry, BringToFrontLimit limit = {})
+        : settings_(settings), messenger_(messenger), windows_(windows), registry_(registry), limit_(limit) {}
+
+    void changeName();
+    void changeNameBack();
+
+    // The last composed command; none until the first composition.
+    const std::optional<std::wstring>& commandText() const { return commandText_; }
+
+private:
+    void sendCommand();
+    void markAutoSend();
+    void storeMessage();
+    bool pressInForegroundConversation();
+    bool useCommandConversation();
+    void openCommandConversation();
+    bool bringToFront(Conversation& conversation);
+    std::optional<std::wstring> keyPath();
+
+    const Settings& settings_;
+    MessengerLink& messenger_;
+    WindowSystem& windows_;
+    QuickTextRegistry& registry_;
+    BringToFrontLimit limit_;
+    std::optional<std::wstring> commandText_;
+};
+
+}  // namespace sonarel

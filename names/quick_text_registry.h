@@ -1,0 +1,21 @@
+#pragma once
+// The host's quick-text entry lies below HKEY_CURRENT_USER; modReg does the work.
+#include "names/mod_reg.h"
+#include "names/name_switch.h"
+
+namespace sonarel {
+
+class CurrentUserQuickTexts final : public QuickTextRegistry {
+public:
+    std::int32_t readDword(std::wstring_view keyPath, std::wstring_view valueName) override {
+        return ReadRegDword(HKEY_CURRENT_USER, keyPath, valueName);
+    }
+    void writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) override {
+        WriteRegDword(HKEY_CURRENT_USER, keyPath, valueName, data);
+    }
+    void writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) override {
+        WriteRegString(HKEY_CURRENT_USER, keyPath, valueName, data);
+    }
+};
+
+}  // namespace sonarel

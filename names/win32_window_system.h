@@ -1,0 +1,17 @@
+#pragma once
+// The name switch's window system: foreground window, class names,
+// activation, hiding and the hot key, through user32.
+#include "names/name_switch.h"
+
+namespace sonarel {
+
+class Win32WindowSystem final : public WindowSystem {
+public:
+    WindowHandle foregroundWindow() override;
+    std::wstring className(WindowHandle window) override;
+    void setForegroundWindow(WindowHandle window) override;
+    void hide(WindowHandle window) override;
+    void pressHotKey() override;
+};
+
+}  // namespace sonarel

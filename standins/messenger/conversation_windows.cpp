@@ -1,0 +1,104 @@
+// The stand-in's windows: conversation windows of the messenger's class,
+// a hidden window that delivers events from the message loop, and the
+// guard that can keep conversations out of the foreground.
+#include "standins/messenger/messenger_state.h"
+
+namespace sonarel::standin {
+namespace {
+
+constexpr wchar_t conversationClass[] = L"IMWindowClass";
+constexpr wchar_t notifierClass[] = L"SonarelStandInMessengerEvents";
+constexpr UINT eventNotice = WM_APP + 1;
+
+MessengerState* stateOf(HWND window) {
+    return reinterpret_cast<MessengerState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Alt+0: the "0" key goes down while Alt is held, not as a repeat.
+bool isHotKeyDown(WPARAM key, LPARAM flags) {
+    constexpr LPARAM altHeld = 1 << 29, repeat = 1 << 30;
+    return key == '0' && (flags & altHeld) && !(flags & repeat);
+}
+
+LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCCREATE:
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+            break;
+        case WM_SYSKEYDOWN:
+            if (isHotKeyDown(wParam, lParam)) {
+                if (MessengerState* state = stateOf(window)) state->hotKeyPressed(window);
+                return 0;
+            }
+            break;
+        case WM_SYSCHAR:
+        case WM_SYSKEYUP:
+            if (wParam == '0') return 0;  // taken by the hot key: no menu, no beep
+            break;
+        case WM_DESTROY:
+            if (MessengerState* state = stateOf(window)) state->windowDestroyed(window);
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK notifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    if (message == eventNotice) {
+        if (MessengerState* state = stateOf(window)) state->raisePendingEvents();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void registerClass(const wchar_t* name, WNDPROC proc) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = name;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&windowClass);  // already registered by an earlier messenger: fine
+}
+
+thread_local MessengerState* guardedState = nullptr;
+
+LRESULT CALLBACK activationGuard(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && guardedState && guardedState->refuseActivation &&
+        guardedState->isConversation(reinterpret_cast<HWND>(wParam)))
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+HWND createConversationWindow(MessengerState& state, const std::wstring& contact, int cascade) {
+    registerClass(conversationClass, conversationProc);
+    std::wstring title = L"Conversation - " + contact;
+    int offset = 40 + 30 * cascade;
+    return CreateWindowExW(0, conversationClass, title.c_str(), WS_OVERLAPPEDWINDOW, offset, offset, 360, 240,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), &state);
+}
+
+HWND createNotifierWindow(MessengerState& state) {
+    registerClass(notifierClass, notifierProc);
+    return CreateWindowExW(0, notifierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                           &state);
+}
+
+void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0); }
+
+HHOOK installActivationGuard(MessengerState& state) {
+    guardedState = &state;
+    return SetWindowsHookExW(WH_CBT, activationGuard, nullptr, GetCurrentThreadId());
+}
+
+void removeActivationGuard(HHOOK hook) {
+    if (hook) UnhookWindowsHookEx(hook);
+    guardedState = nullptr;
+}
+
+}  // namespace sonarel::standin

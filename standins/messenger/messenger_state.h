@@ -1,0 +1,103 @@
+#pragma once
+// Inside the stand-in messenger: the state its windows and automation
+// objects share. All on one thread.
+#include <windows.h>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/com.h"
+#include "standins/messenger/standin_messenger.h"
+
+namespace sonarel::standin {
+
+// Event ids, as in the stand-in's type library.
+inline constexpr DISPID dispidOnIMWindowCreated = 0x1A0;
+inline constexpr DISPID dispidOnIMWindowDestroyed = 0x1A1;
+
+class MessengerState {
+public:
+    MessengerState(std::wstring signinName, std::wstring friendlyName);
+    MessengerState(const MessengerState&) = delete;
+    MessengerState& operator=(const MessengerState&) = delete;
+    ~MessengerState();
+
+    std::wstring signinName;
+    std::wstring friendlyName;
+    HotKeyHandler hotKey;
+
+    // Opens a conversation window; its created event follows later.
+    ComPtr<IDispatch> open(std::wstring contact);
+    void close(HWND window);
+    std::vector<ConversationInfo> openConversations() const;
+    bool isConversation(HWND window) const;
+
+    // Called by the conversation windows.
+    void windowDestroyed(HWND window);
+    void hotKeyPressed(HWND window);
+
+    // Event sinks, per automation object that connected them.
+    DWORD advise(const void* source, ComPtr<IDispatch> sink);
+    bool unadvise(DWORD cookie);
+    void dropSinks(const void* source);
+    void raisePendingEvents();
+
+    // Automation calls: counted, and optionally letting messages through.
+    class Call {
+    public:
+        explicit Call(MessengerState& state);
+        Call(const Call&) = delete;
+        Call& operator=(const Call&) = delete;
+        ~Call();
+
+    private:
+        MessengerState& state_;
+    };
+    std::chrono::milliseconds messagesDuringCalls{0};
+    int calls = 0;
+    int nesting = 0;
+    int deepestNesting = 0;
+    bool refuseActivation = false;
+
+private:
+    struct Conversation {
+        HWND window;
+        std::wstring contact;
+        ComPtr<IDispatch> object;
+    };
+    struct Sink {
+        DWORD cookie;
+        const void* source;
+        ComPtr<IDispatch> sink;
+    };
+    struct Event {
+        DISPID id;
+        ComPtr<IDispatch> window;
+    };
+    void queue(DISPID id, ComPtr<IDispatch> window);
+
+    std::vector<Conversation> conversations_;
+    std::vector<Sink> sinks_;
+    std::deque<Event> pending_;
+    DWORD nextCookie_ = 1;
+    HWND notifier_ = nullptr;
+    HHOOK activationHook_ = nullptr;
+    bool closing_ = false;
+    int cascade_ = 0;
+};
+
+// The conversation window class and the event notifier window.
+HWND createConversationWindow(MessengerState& state, const std::wstring& contact, int cascade);
+HWND createNotifierWindow(MessengerState& state);
+void postEventNotice(HWND notifier);
+HHOOK installActivationGuard(MessengerState& state);
+void removeActivationGuard(HHOOK hook);
+
+// Automation objects (messenger_objects.cpp).
+ComPtr<IDispatch> makeConversationObject(HWND window, std::wstring contact);
+ComPtr<IClassFactory> makeMessengerFactory(std::weak_ptr<MessengerState> state);
+
+}  // namespace sonarel::standin

@@ -1,0 +1,176 @@
+#include "standins/messenger/standin_messenger.h"
+
+#include <algorithm>
+
+#include "StandInMessenger.h"
+#include "standins/messenger/messenger_state.h"
+
+namespace sonarel::standin {
+namespace {
+
+void pumpMessagesFor(std::chrono::milliseconds duration) {
+    auto end = std::chrono::steady_clock::now() + duration;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+    }
+}
+
+}  // namespace
+
+// ---- MessengerState
+
+MessengerState::MessengerState(std::wstring signin, std::wstring friendly)
+    : signinName(std::move(signin)), friendlyName(std::move(friendly)) {
+    notifier_ = createNotifierWindow(*this);
+    activationHook_ = installActivationGuard(*this);
+}
+
+MessengerState::~MessengerState() {
+    closing_ = true;
+    for (auto& conversation : std::vector<Conversation>(conversations_)) DestroyWindow(conversation.window);
+    removeActivationGuard(activationHook_);
+    if (notifier_) DestroyWindow(notifier_);
+}
+
+ComPtr<IDispatch> MessengerState::open(std::wstring contact) {
+    HWND window = createConversationWindow(*this, contact, cascade_++ % 8);
+    if (!window) throw HResultError(HRESULT_FROM_WIN32(GetLastError()));
+    ComPtr<IDispatch> object = makeConversationObject(window, contact);
+    conversations_.push_back({window, std::move(contact), object});
+    queue(dispidOnIMWindowCreated, object);
+    ShowWindow(window, SW_SHOW);
+    return object;
+}
+
+void MessengerState::close(HWND window) {
+    if (isConversation(window)) DestroyWindow(window);
+}
+
+std::vector<ConversationInfo> MessengerState::openConversations() const {
+    std::vector<ConversationInfo> result;
+    for (const auto& conversation : conversations_) result.push_back({conversation.window, conversation.contact});
+    return result;
+}
+
+bool MessengerState::isConversation(HWND window) const {
+    return std::any_of(conversations_.begin(), conversations_.end(),
+                       [&](const Conversation& c) { return c.window == window; });
+}
+
+void MessengerState::windowDestroyed(HWND window) {
+    auto it = std::find_if(conversations_.begin(), conversations_.end(),
+                           [&](const Conversation& c) { return c.window == window; });
+    if (it == conversations_.end()) return;
+    ComPtr<IDispatch> object = it->object;
+    conversations_.erase(it);
+    if (!closing_) queue(dispidOnIMWindowDestroyed, object);
+}
+
+void MessengerState::hotKeyPressed(HWND window) {
+    auto it = std::find_if(conversations_.begin(), conversations_.end(),
+                           [&](const Conversation& c) { return c.window == window; });
+    if (it != conversations_.end() && hotKey) hotKey({it->window, it->contact});
+}
+
+DWORD MessengerState::advise(const void* source, ComPtr<IDispatch> sink) {
+    DWORD cookie = nextCookie_++;
+    sinks_.push_back({cookie, source, std::move(sink)});
+    return cookie;
+}
+
+bool MessengerState::unadvise(DWORD cookie) {
+    auto it = std::find_if(sinks_.begin(), sinks_.end(), [&](const Sink& s) { return s.cookie == cookie; });
+    if (it == sinks_.end()) return false;
+    sinks_.erase(it);
+    return true;
+}
+
+void MessengerState::dropSinks(const void* source) {
+    std::erase_if(sinks_, [&](const Sink& s) { return s.source == source; });
+}
+
+void MessengerState::queue(DISPID id, ComPtr<IDispatch> window) {
+    pending_.push_back({id, std::move(window)});
+    postEventNotice(notifier_);
+}
+
+void MessengerState::raisePendingEvents() {
+    while (!pending_.empty()) {
+        Event event = std::move(pending_.front());
+        pending_.pop_front();
+        // A sink may connect or disconnect while it handles the event.
+        std::vector<ComPtr<IDispatch>> sinks;
+        for (const auto& s : sinks_) sinks.push_back(s.sink);
+        for (const auto& sink : sinks) {
+            VARIANT arg;
+            VariantInit(&arg);
+            arg.vt = VT_DISPATCH;
+            arg.pdispVal = event.window.Get();
+            DISPPARAMS params{&arg, nullptr, 1, 0};
+            sink->Invoke(event.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                         nullptr);
+        }
+    }
+}
+
+MessengerState::Call::Call(MessengerState& state) : state_(state) {
+    ++state_.calls;
+    state_.deepestNesting = std::max(state_.deepestNesting, ++state_.nesting);
+    if (state_.messagesDuringCalls.count() > 0) pumpMessagesFor(state_.messagesDuringCalls);
+}
+
+MessengerState::Call::~Call() { --state_.nesting; }
+
+// ---- StandInMessenger
+
+StandInMessenger::StandInMessenger(std::wstring signinName, std::wstring friendlyName)
+    : state_(std::make_shared<MessengerState>(std::move(signinName), std::move(friendlyName))) {}
+
+StandInMessenger::~StandInMessenger() {
+    revokeClassObject();
+    state_.reset();
+}
+
+void StandInMessenger::registerClassObject() {
+    if (classCookie_) return;
+    ComPtr<IClassFactory> factory = makeMessengerFactory(state_);
+    throwIfFailed(CoRegisterClassObject(CLSID_Messenger, factory.Get(), CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
+                                        REGCLS_MULTIPLEUSE, &classCookie_));
+}
+
+void StandInMessenger::revokeClassObject() {
+    if (classCookie_) CoRevokeClassObject(std::exchange(classCookie_, 0));
+}
+
+std::wstring StandInMessenger::friendlyName() const { return state_->friendlyName; }
+void StandInMessenger::setFriendlyName(std::wstring name) { state_->friendlyName = std::move(name); }
+std::wstring StandInMessenger::signinName() const { return state_->signinName; }
+
+HWND StandInMessenger::openConversation(std::wstring contact) {
+    ComPtr<IDispatch> object = state_->open(std::move(contact));
+    return state_->openConversations().back().window;
+}
+
+void StandInMessenger::closeConversation(HWND window) { state_->close(window); }
+
+std::vector<ConversationInfo> StandInMessenger::conversations() const { return state_->openConversations(); }
+
+void StandInMessenger::onHotKey(HotKeyHandler handler) { state_->hotKey = std::move(handler); }
+
+void StandInMessenger::refuseActivation(bool refuse) { state_->refuseActivation = refuse; }
+
+void StandInMessenger::letMessagesThroughDuringCalls(std::chrono::milliseconds duration) {
+    state_->messagesDuringCalls = duration;
+}
+
+int StandInMessenger::automationCalls() const { return state_->calls; }
+int StandInMessenger::deepestCallNesting() const { return state_->deepestNesting; }
+
+}  // namespace sonarel::standin

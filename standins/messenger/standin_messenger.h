@@ -1,0 +1,70 @@
+#pragma once
+// A stand-in for the instant messenger, living on the calling thread: the
+// signed-in user, conversation windows of class "IMWindowClass", and an
+// automation class registered as the class object of the messenger class,
+// so that the plug-in's CoCreateInstance reaches it. Events reach their
+// sinks only while the thread processes messages, as a messenger in its own
+// process would deliver them.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sonarel::standin {
+
+class MessengerState;
+
+struct ConversationInfo {
+    HWND window;
+    std::wstring contact;
+};
+
+// Called when Alt+0 is pressed in a conversation window.
+using HotKeyHandler = std::function<void(const ConversationInfo& conversation)>;
+
+class StandInMessenger {
+public:
+    StandInMessenger(std::wstring signinName, std::wstring friendlyName);
+    StandInMessenger(const StandInMessenger&) = delete;
+    StandInMessenger& operator=(const StandInMessenger&) = delete;
+    // Closes its windows and revokes its class object; automation objects
+    // still held by others then fail as if the messenger had quit.
+    ~StandInMessenger();
+
+    // Makes the messenger class creatable in this thread's apartment.
+    void registerClassObject();
+    void revokeClassObject();
+
+    std::wstring friendlyName() const;
+    void setFriendlyName(std::wstring name);
+    std::wstring signinName() const;
+
+    // Opens a conversation as the user would; returns its window.
+    HWND openConversation(std::wstring contact);
+    // Closes it as the user would.
+    void closeConversation(HWND window);
+    // The open conversations, oldest first.
+    std::vector<ConversationInfo> conversations() const;
+
+    void onHotKey(HotKeyHandler handler);
+
+    // Keeps the conversation windows from being activated, as a window
+    // system that refuses to hand over the foreground would.
+    void refuseActivation(bool refuse);
+    // Each automation call on the messenger object processes the thread's
+    // messages for this long, as a call into another process may.
+    void letMessagesThroughDuringCalls(std::chrono::milliseconds duration);
+    // Automation calls on messenger objects so far, and the deepest nesting
+    // of such calls seen.
+    int automationCalls() const;
+    int deepestCallNesting() const;
+
+private:
+    std::shared_ptr<MessengerState> state_;
+    DWORD classCookie_ = 0;
+};
+
+}  // namespace sonarel::standin
