@@ -1,0 +1,155 @@
+// The live demo: the stand-in host, messenger and player, and the real
+// plug-in with its real timer, printing a timeline of what the player
+// shows and what the display name becomes.
+#include "standins/host/demo.h"
+
+#include <functional>
+#include <optional>
+
+#include "StandInMessenger.h"
+#include "settings/settings_store.h"
+#include "standins/host/player_process.h"
+#include "standins/host/plugin_host.h"
+#include "standins/host/quick_text_host.h"
+#include "standins/messenger/standin_messenger.h"
+
+namespace sonarel::standin {
+namespace {
+
+constexpr wchar_t signin[] = L"ann@example.test";
+constexpr wchar_t plainName[] = L"Ann";
+constexpr wchar_t tag[] = L"I'm listening to:";
+constexpr wchar_t listeningName[] = L"Ann I'm listening to: (!WAT)";
+
+std::optional<std::wstring> playerTitle() {
+    HWND player = FindWindowW(L"Winamp v1.x", nullptr);
+    if (!player) return std::nullopt;
+    wchar_t text[512] = {};
+    GetWindowTextW(player, text, 512);
+    return std::wstring(text);
+}
+
+class Timeline {
+public:
+    explicit Timeline(StandInMessenger& messenger) : messenger_(messenger), start_(GetTickCount()) {}
+
+    void print(const std::wstring& source, const std::wstring& text) {
+        wchar_t stamp[32];
+        swprintf(stamp, 32, L"[%5.1f s] ", (GetTickCount() - start_) / 1000.0);
+        printLine(stamp + source + L"  " + text);
+    }
+
+    // Notes what changed since the last look.
+    void look() {
+        auto title = playerTitle();
+        if (title != title_) {
+            title_ = title;
+            if (title) ++titles;
+            print(L"player   ", title ? L"\"" + *title + L"\"" : L"(no player window)");
+        }
+        std::wstring name = messenger_.friendlyName();
+        if (name != name_) {
+            if (!name_.empty()) ++nameChanges;
+            name_ = name;
+            print(L"name     ", L"\"" + name + L"\"");
+        }
+        size_t open = messenger_.conversations().size();
+        if (open != conversations_) {
+            if (open > conversations_) print(L"messenger", L"a conversation with Debug.Window opened (the command conversation)");
+            conversations_ = open;
+        }
+    }
+
+    // Lets the plug-in run until the condition holds or the time is up.
+    bool waitFor(const std::function<bool()>& condition, unsigned deadlineMs) {
+        DWORD begin = GetTickCount();
+        for (;;) {
+            look();
+            if (condition()) return true;
+            if (GetTickCount() - begin >= deadlineMs) return false;
+            pumpMessagesFor(20);
+        }
+    }
+
+    int titles = 0;
+    int nameChanges = 0;
+
+private:
+    StandInMessenger& messenger_;
+    DWORD start_;
+    std::optional<std::wstring> title_;
+    std::wstring name_;
+    size_t conversations_ = 0;
+};
+
+void prepareSettings() {
+    SettingsStore settings;
+    settings.WriteSetting(keys::CurrentName, L"1");
+    settings.WriteSetting(keys::CustomName, L"0");
+    settings.WriteSetting(keys::CurrentTag, tag);
+    RegDeleteTreeW(HKEY_CURRENT_USER, quickTextPath(signin).c_str());  // a fresh quick-text entry
+}
+
+}  // namespace
+
+int runDemo() {
+    printLine(L"Sonarel demo: stand-in host, messenger and player, the real plug-in and its timer");
+    std::wstring playerExe = besideProgram(L"sonarel-player.exe");
+    if (GetFileAttributesW(playerExe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        printLine(L"The stand-in player is missing: " + playerExe);
+        return 1;
+    }
+
+    StandInMessenger messenger(signin, plainName);
+    messenger.registerClassObject();
+    QuickTextHost host(messenger);
+    Timeline timeline(messenger);
+    host.onSent = [&](const SentText& sent) { timeline.print(L"host     ", L"sent \"" + sent.text + L"\""); };
+
+    prepareSettings();
+    printLine(L"settings: CurrentName=\"1\" CustomName=\"0\" CurrentTag=\"" + std::wstring(tag) + L"\"");
+    PluginHost plugin(besideProgram(L"SonarelPL.dll"));
+    // The host hands the plug-in its own messenger object.
+    ComPtr<IDispatch> messengerObject;
+    CoCreateInstance(CLSID_Messenger, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&messengerObject));
+    long commandCount = 0;
+    plugin.initialize(1, signin, messengerObject.Get());
+    printLine(L"plug-in: \"" + plugin.publishedName(&commandCount) + L"\"");
+    CommandResult on = plugin.parseCommand(L"/xwinampon");
+    printLine(std::wstring(L"/xwinampon -> ") + (on.handled ? L"True" : L"False"));
+
+    PlayerProcess player(playerExe);
+    auto listening = [&] { return messenger.friendlyName() == listeningName; };
+    auto plain = [&] { return messenger.friendlyName() == plainName; };
+    bool playerOk = true;
+    auto step = [&](const std::string& command, const std::function<bool()>& settled, unsigned deadlineMs) {
+        timeline.look();
+        timeline.print(L"demo     ", L"player command: " + std::wstring(command.begin(), command.end()));
+        playerOk = player.command(command) && playerOk;
+        timeline.waitFor(settled, deadlineMs);
+    };
+    auto never = [] { return false; };
+
+    timeline.look();
+    step("open2", never, 2500);
+    step("play2 Bright Morning", listening, 5000);
+    size_t sentBefore = host.sent().size();
+    step("play2 Second Song", [&] { return host.sent().size() > sentBefore; }, 4000);
+    step("pause2", plain, 5000);
+    step("resume2", listening, 5000);
+    step("stop2", plain, 5000);
+    step("close2", never, 2500);
+    player.command("quit", 3000);
+    timeline.waitFor(never, 300);
+
+    plugin.uninitialize();
+    std::wstring finalName = messenger.friendlyName();
+    bool ok = playerOk && timeline.nameChanges >= 2 && finalName == plainName;
+    printLine(L"summary: " + std::to_wstring(timeline.titles) + L" player titles, " +
+              std::to_wstring(host.sent().size()) + L" name commands sent by the host, " +
+              std::to_wstring(timeline.nameChanges) + L" display-name changes, final name \"" + finalName + L"\" - " +
+              (ok ? L"OK" : L"FAILED"));
+    return ok ? 0 : 1;
+}
+
+}  // namespace sonarel::standin

@@ -1,0 +1,115 @@
+// sonarel-host: a stand-in for the messenger add-on that hosts the plug-in.
+//   sonarel-host.exe [--friendly NAME] [--signin NAME] [--seconds N] [COMMAND...]
+//   sonarel-host.exe --demo
+// It registers the plug-in beside it and the stand-in messenger, creates the
+// plug-in by ProgID, prints what the plug-in publishes, hands each COMMAND
+// to ParseCommand, and then runs its message loop for N seconds (without
+// --seconds: until its standard input ends), printing each text the host
+// sends on the quick-text hot key.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "StandInMessenger.h"
+#include "common/com.h"
+#include "standins/host/demo.h"
+#include "standins/host/plugin_host.h"
+#include "standins/host/quick_text_host.h"
+#include "standins/messenger/standin_messenger.h"
+
+using namespace sonarel;
+using namespace sonarel::standin;
+
+namespace {
+
+struct Options {
+    bool demo = false;
+    std::wstring friendlyName = L"Ann";
+    std::wstring signinName = L"ann@example.test";
+    int seconds = -1;  // until standard input ends
+    std::vector<std::wstring> commands;
+};
+
+Options parse(int argc, wchar_t** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == L"--demo") options.demo = true;
+        else if (arg == L"--friendly" && hasValue) options.friendlyName = argv[++i];
+        else if (arg == L"--signin" && hasValue) options.signinName = argv[++i];
+        else if (arg == L"--seconds" && hasValue) options.seconds = _wtoi(argv[++i]);
+        else options.commands.push_back(arg);
+    }
+    return options;
+}
+
+// Posts WM_QUIT to the main thread when standard input ends.
+void quitAtEndOfInput(DWORD mainThread) {
+    std::thread([mainThread] {
+        char buffer[256];
+        while (fgets(buffer, sizeof(buffer), stdin)) {
+        }
+        PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
+    }).detach();
+}
+
+void runMessageLoop(int seconds) {
+    if (seconds >= 0) {
+        pumpMessagesFor(static_cast<unsigned>(seconds) * 1000);
+        return;
+    }
+    quitAtEndOfInput(GetCurrentThreadId());
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int host(const Options& options) {
+    StandInMessenger messenger(options.signinName, options.friendlyName);
+    messenger.registerClassObject();
+    QuickTextHost quickTexts(messenger);
+    quickTexts.onSent = [&](const SentText& sent) {
+        printLine(L"sent in " + sent.contact + L": " + sent.text);
+        printLine(L"display name: " + messenger.friendlyName());
+    };
+
+    PluginHost plugin(besideProgram(L"SonarelPL.dll"));
+    ComPtr<IDispatch> messengerObject;
+    CoCreateInstance(CLSID_Messenger, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                     IID_PPV_ARGS(&messengerObject));
+    plugin.initialize(1, options.signinName, messengerObject.Get());
+    long commandCount = 0, tagCount = 0;
+    std::wstring name = plugin.publishedName(&commandCount, &tagCount);
+    printLine(L"plug-in: " + name + L" (" + std::to_wstring(commandCount) +
+              L" commands, " + std::to_wstring(tagCount) + L" tags)");
+    for (const auto& command : plugin.publishedCommands(commandCount))
+        printLine(L"command " + std::to_wstring(command.index) + L": " + command.name + L" = " + command.value);
+    for (const auto& command : options.commands) {
+        CommandResult result = plugin.parseCommand(command);
+        printLine(command + L" -> " + (result.handled ? L"True" : L"False") + L", result \"" + result.result + L"\"");
+    }
+    runMessageLoop(options.seconds);
+    plugin.uninitialize();
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    try {
+        ComApartment apartment;
+        Options options = parse(argc, argv);
+        return options.demo ? runDemo() : host(options);
+    } catch (const HResultError& e) {
+        std::fprintf(stderr, "sonarel-host: failed with HRESULT 0x%08lX\n", static_cast<unsigned long>(e.code()));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sonarel-host: %s\n", e.what());
+    }
+    return 2;
+}

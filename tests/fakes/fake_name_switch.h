@@ -1,0 +1,127 @@
+#pragma once
+// Fakes for the name switch's seams: messenger, window system, registry.
+// Window-system actions are logged in order so tests can check sequences.
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "names/name_switch.h"
+
+namespace sonarel::testing {
+
+struct Failure : std::runtime_error {
+    Failure() : std::runtime_error("fails") {}
+};
+
+struct FakeConversationSpec {
+    WindowHandle hWnd = 0;
+    std::wstring firstContact;
+    bool contactFails = false;  // no contacts, or no SigninName
+    bool handleFails = false;
+};
+
+class FakeConversation final : public Conversation {
+public:
+    explicit FakeConversation(FakeConversationSpec spec) : spec_(std::move(spec)) {}
+    WindowHandle hWnd() override {
+        if (spec_.handleFails) throw Failure();
+        return spec_.hWnd;
+    }
+    std::wstring firstContactSigninName() override {
+        if (spec_.contactFails) throw Failure();
+        return spec_.firstContact;
+    }
+
+private:
+    FakeConversationSpec spec_;
+};
+
+class FakeMessenger final : public MessengerLink {
+public:
+    std::wstring friendlyName = L"Ann";
+    bool friendlyNameFails = false;
+    std::wstring signinName = L"ann@example.test";
+    bool signinNameFails = false;
+    std::vector<FakeConversationSpec> recorded;
+    bool conversationsFail = false;
+    enum class Opening { opens, fails, givesNothing } opening = Opening::opens;
+    WindowHandle nextOpened = 900;
+    std::vector<std::wstring> openedWith;  // contacts passed to instantMessage
+    int signinReads = 0;
+
+    std::wstring myFriendlyName() override {
+        if (friendlyNameFails) throw Failure();
+        return friendlyName;
+    }
+    std::wstring mySigninName() override {
+        ++signinReads;
+        if (signinNameFails) throw Failure();
+        return signinName;
+    }
+    std::vector<std::unique_ptr<Conversation>> conversations() override {
+        if (conversationsFail) throw Failure();
+        std::vector<std::unique_ptr<Conversation>> result;
+        for (const auto& spec : recorded) result.push_back(std::make_unique<FakeConversation>(spec));
+        return result;
+    }
+    std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) override {
+        openedWith.emplace_back(contact);
+        if (opening == Opening::fails) throw Failure();
+        if (opening == Opening::givesNothing) return nullptr;
+        return std::make_unique<FakeConversation>(FakeConversationSpec{nextOpened, std::wstring(contact)});
+    }
+};
+
+class FakeWindowSystem final : public WindowSystem {
+public:
+    WindowHandle foreground = 1;
+    std::map<WindowHandle, std::wstring> classes{{1, L"Notepad"}};
+    std::set<WindowHandle> refusesForeground;
+    bool classNameFails = false;
+    int foregroundAttempts = 0;
+    std::vector<std::string> log;
+
+    WindowHandle foregroundWindow() override { return foreground; }
+    std::wstring className(WindowHandle window) override {
+        if (classNameFails) return {};
+        auto it = classes.find(window);
+        return it == classes.end() ? std::wstring() : it->second;
+    }
+    void setForegroundWindow(WindowHandle window) override {
+        ++foregroundAttempts;
+        if (!refusesForeground.count(window)) foreground = window;
+    }
+    void hide(WindowHandle window) override { log.push_back("hide " + std::to_string(window)); }
+    void pressHotKey() override { log.push_back("press in " + std::to_string(foreground)); }
+};
+
+class FakeRegistry final : public QuickTextRegistry {
+public:
+    using Value = std::variant<std::int32_t, std::wstring>;
+    std::map<std::pair<std::wstring, std::wstring>, Value> values;
+    std::vector<std::wstring> writes;  // "path|name"
+
+    std::int32_t readDword(std::wstring_view path, std::wstring_view name) override {
+        auto it = values.find({std::wstring(path), std::wstring(name)});
+        if (it == values.end() || !std::holds_alternative<std::int32_t>(it->second)) return 0;
+        return std::get<std::int32_t>(it->second);
+    }
+    void writeDword(std::wstring_view path, std::wstring_view name, std::int32_t data) override {
+        values[{std::wstring(path), std::wstring(name)}] = data;
+        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+    }
+    void writeString(std::wstring_view path, std::wstring_view name, std::wstring_view data) override {
+        values[{std::wstring(path), std::wstring(name)}] = std::wstring(data);
+        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+    }
+    std::optional<Value> value(const std::wstring& path, const std::wstring& name) const {
+        auto it = values.find({path, name});
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+}  // namespace sonarel::testing
