@@ -38,6 +38,12 @@ if [ ! -f "$prefix/system.reg" ]; then
     >/dev/null 2>&1 </dev/null || true
   wineserver -w
 fi
+# No window manager runs under Xvfb: with Wine's windows unmanaged, hiding a
+# window does not wait two seconds for a manager to withdraw it.
+if ! grep -q '^\[Software\\\\Wine\\\\X11 Driver\]' "$prefix/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  wineserver -w
+fi
 wineserver -f -p >/dev/null 2>&1 &
 server_pid=$!
 # Start Wine's background services now, detached from our output: a service

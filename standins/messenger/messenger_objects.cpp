@@ -213,7 +213,7 @@ public:
         return comBoundary([&] {
             requireAll(result);
             auto state = running(state_);
-            MessengerState::Call call(*state);
+            MessengerState::Call call(*state, state->messagesDuringFriendlyName);
             setText(result, state->friendlyName);
             return S_OK;
         });

@@ -48,7 +48,7 @@ public:
     // Automation calls: counted, and optionally letting messages through.
     class Call {
     public:
-        explicit Call(MessengerState& state);
+        explicit Call(MessengerState& state, std::chrono::milliseconds letMessagesThrough = {});
         Call(const Call&) = delete;
         Call& operator=(const Call&) = delete;
         ~Call();
@@ -56,7 +56,7 @@ public:
     private:
         MessengerState& state_;
     };
-    std::chrono::milliseconds messagesDuringCalls{0};
+    std::chrono::milliseconds messagesDuringFriendlyName{0};
     int calls = 0;
     int nesting = 0;
     int deepestNesting = 0;

@@ -120,10 +120,10 @@ void MessengerState::raisePendingEvents() {
     }
 }
 
-MessengerState::Call::Call(MessengerState& state) : state_(state) {
+MessengerState::Call::Call(MessengerState& state, std::chrono::milliseconds letMessagesThrough) : state_(state) {
     ++state_.calls;
     state_.deepestNesting = std::max(state_.deepestNesting, ++state_.nesting);
-    if (state_.messagesDuringCalls.count() > 0) pumpMessagesFor(state_.messagesDuringCalls);
+    if (letMessagesThrough.count() > 0) pumpMessagesFor(letMessagesThrough);
 }
 
 MessengerState::Call::~Call() { --state_.nesting; }
@@ -166,8 +166,8 @@ void StandInMessenger::onHotKey(HotKeyHandler handler) { state_->hotKey = std::m
 
 void StandInMessenger::refuseActivation(bool refuse) { state_->refuseActivation = refuse; }
 
-void StandInMessenger::letMessagesThroughDuringCalls(std::chrono::milliseconds duration) {
-    state_->messagesDuringCalls = duration;
+void StandInMessenger::letMessagesThroughWhileReadingFriendlyName(std::chrono::milliseconds duration) {
+    state_->messagesDuringFriendlyName = duration;
 }
 
 int StandInMessenger::automationCalls() const { return state_->calls; }

@@ -54,9 +54,9 @@ public:
     // Keeps the conversation windows from being activated, as a window
     // system that refuses to hand over the foreground would.
     void refuseActivation(bool refuse);
-    // Each automation call on the messenger object processes the thread's
-    // messages for this long, as a call into another process may.
-    void letMessagesThroughDuringCalls(std::chrono::milliseconds duration);
+    // Reading MyFriendlyName processes the thread's messages for this long,
+    // as a call into another process may.
+    void letMessagesThroughWhileReadingFriendlyName(std::chrono::milliseconds duration);
     // Automation calls on messenger objects so far, and the deepest nesting
     // of such calls seen.
     int automationCalls() const;
