@@ -31,10 +31,14 @@ LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPAR
                 if (MessengerState* state = stateOf(window)) state->hotKeyPressed(window);
                 return 0;
             }
+            if (wParam == VK_MENU) return 0;
             break;
         case WM_SYSCHAR:
         case WM_SYSKEYUP:
-            if (wParam == '0') return 0;  // taken by the hot key: no menu, no beep
+        case WM_KEYUP:
+            // The hot key's own keys: no mnemonic beep, and no menu mode
+            // when Alt goes up.
+            if (wParam == '0' || wParam == VK_MENU) return 0;
             break;
         case WM_DESTROY:
             if (MessengerState* state = stateOf(window)) state->windowDestroyed(window);

@@ -1,0 +1,84 @@
+#include "tests/wine/names/chain_support.h"
+
+#include <algorithm>
+
+#include "settings/settings_store.h"
+#include "tests/wine/support/plugin_environment.h"
+
+namespace sonarel::testing {
+namespace {
+
+constexpr wchar_t playerClass[] = L"Winamp v1.x";
+const std::wstring kHostRoot = L"Software\\Verdalt";
+
+}  // namespace
+
+PlayerWindow::PlayerWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = playerClass;
+    RegisterClassW(&windowClass);
+}
+
+PlayerWindow::~PlayerWindow() { close(); }
+
+void PlayerWindow::show(const std::wstring& title) {
+    if (!window_) {
+        window_ = CreateWindowExW(0, playerClass, title.c_str(), WS_OVERLAPPEDWINDOW, 500, 300, 300, 120, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), this);
+        ShowWindow(window_, SW_SHOW);
+        return;
+    }
+    SetWindowTextW(window_, title.c_str());
+}
+
+void PlayerWindow::close() {
+    if (window_) DestroyWindow(std::exchange(window_, nullptr));
+}
+
+LRESULT CALLBACK PlayerWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<PlayerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_SYSKEYDOWN && wParam == '0' && self) ++self->strayHotKeys_;
+    // Stray keys must not put the window into menu mode.
+    bool altKeys = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR ||
+                   (message == WM_KEYUP && wParam == VK_MENU);
+    if (altKeys) return 0;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+Chain::Chain(ChainOptions options)
+    : messenger(options.signinName, kPlainName), host(messenger), settings_(std::make_unique<CleanSettings>()) {
+    deleteRegTree(HKEY_CURRENT_USER, kHostRoot);
+    SettingsStore settings;
+    if (options.currentNameMode) {
+        settings.WriteSetting(keys::CurrentName, L"1");
+        settings.WriteSetting(keys::CurrentTag, kTag);
+    }
+    if (options.messengerRunning) messenger.registerClassObject();
+}
+
+Chain::~Chain() {
+    player.close();
+    deleteRegTree(HKEY_CURRENT_USER, kHostRoot);
+}
+
+void Chain::startPlugin() { plugin_ = createPlugin(); }
+
+std::wstring Chain::quickTextPath() const { return standin::quickTextPath(messenger.signinName()); }
+
+std::vector<HWND> Chain::commandConversations() const {
+    std::vector<HWND> windows;
+    for (const auto& c : messenger.conversations())
+        if (c.contact == L"Debug.Window") windows.push_back(c.window);
+    return windows;
+}
+
+bool Chain::anyVisible(const std::vector<HWND>& windows) const {
+    return std::any_of(windows.begin(), windows.end(), [](HWND w) { return IsWindowVisible(w) != FALSE; });
+}
+
+}  // namespace sonarel::testing

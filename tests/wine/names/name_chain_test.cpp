@@ -1,0 +1,224 @@
+// End to end under Wine: the real plug-in and its one-second timer, a player
+// window, the stand-in messenger and the host's quick texts. Each test runs
+// on a thread of its own, so the plug-in starts afresh for it.
+#include <gtest/gtest.h>
+
+#include "settings/settings_store.h"
+#include "tests/wine/names/chain_support.h"
+#include "tests/wine/support/plugin_environment.h"
+
+namespace sonarel::testing {
+namespace {
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new PluginEnvironment);
+
+// A tick comes every second; a switch is seen within a few.
+constexpr auto kSwitch = 5s;
+
+std::vector<std::wstring> sentTexts(const Chain& chain) {
+    std::vector<std::wstring> texts;
+    for (const auto& sent : chain.host.sent()) texts.push_back(sent.text);
+    return texts;
+}
+
+TEST(NameChain, FirstSwitchOpensTheCommandConversationNextSwitchSendsStopRestores) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+
+        // The first switch opens and hides the command conversation and sends nothing.
+        ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, kSwitch));
+        ASSERT_TRUE(waitUntil([&] { return !chain.anyVisible(chain.commandConversations()); }));
+        EXPECT_EQ(readRegText(HKEY_CURRENT_USER, chain.quickTextPath(), L"Message"), kListeningCommand);
+        EXPECT_EQ(readRegDword(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend"), 1u);
+        EXPECT_EQ(chain.host.hotKeys(), 0);
+        EXPECT_EQ(chain.messenger.friendlyName(), kPlainName);
+
+        // The next one sends through it, and it stays hidden.
+        chain.player.show(L"2. Second Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+        ASSERT_EQ(chain.host.sent().size(), 1u);
+        EXPECT_EQ(chain.host.sent()[0].contact, L"Debug.Window");
+        EXPECT_EQ(chain.host.sent()[0].text, kListeningCommand);
+        EXPECT_TRUE(waitUntil([&] { return !chain.anyVisible(chain.commandConversations()); }));
+        EXPECT_EQ(chain.commandConversations().size(), 1u);
+
+        // A stop restores the plain name.
+        chain.player.show(L"2. Second Song - Winamp [Stopped]");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kPlainName; }, kSwitch));
+        EXPECT_EQ(sentTexts(chain).back(), L"/name Ann");
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+        EXPECT_EQ(chain.commandConversations().size(), 1u);
+    });
+}
+
+TEST(NameChain, ClosingThePlayerRestoresThePlainName) {
+    onNewApartmentThread([] {
+        Chain chain;
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        chain.startPlugin();
+        SetForegroundWindow(bob);
+        chain.player.show(L"1. First Song - Winamp");
+        SetForegroundWindow(bob);
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+        chain.player.close();
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kPlainName; }, kSwitch));
+        EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{kListeningCommand, L"/name Ann"}));
+    });
+}
+
+TEST(NameChain, ConversationInFrontReceivesTheKeysAndNothingIsHidden) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        SetForegroundWindow(bob);
+        ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch));
+        EXPECT_EQ(chain.host.sent()[0].contact, L"bob@example.test");
+        EXPECT_EQ(chain.messenger.friendlyName(), kListeningName);
+        pumpMessagesFor(200ms);
+        EXPECT_TRUE(IsWindowVisible(bob));
+        EXPECT_TRUE(chain.commandConversations().empty());
+    });
+}
+
+TEST(NameChain, AutoSendAsTextBecomesTheNumberOneAndANonZeroNumberStays) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::wstring& path)> prepare;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"text", [](const std::wstring& path) { writeRegText(HKEY_CURRENT_USER, path, L"AutoSend", L"1"); }, 1},
+        {"seven",
+         [](const std::wstring& path) {
+             DWORD seven = 7;
+             writeRegValue(HKEY_CURRENT_USER, path, L"AutoSend", REG_DWORD, &seven, sizeof(seven));
+         },
+         7},
+    };
+    for (const Case& c : cases) {
+        onNewApartmentThread([&] {
+            Chain chain;
+            c.prepare(chain.quickTextPath());
+            HWND bob = chain.messenger.openConversation(L"bob@example.test");
+            chain.startPlugin();
+            chain.player.show(L"1. First Song - Winamp");
+            SetForegroundWindow(bob);
+            ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch)) << c.what;
+            EXPECT_EQ(readRegDword(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend"), c.expected) << c.what;
+        });
+    }
+}
+
+TEST(NameChain, WithoutTheMessengerTheTicksGoOn) {
+    onNewApartmentThread([] {
+        Chain chain(ChainOptions{.messengerRunning = false, .currentNameMode = false});
+        SettingsStore().WriteSetting(keys::CustomName, L"1");
+        SettingsStore().WriteSetting(keys::CustomNamePl, L"DJ Ann");
+        // The host's own entry, which the plug-in cannot reach without a sign-in name.
+        writeRegText(HKEY_CURRENT_USER, chain.quickTextPath(), L"Message", L"/name Preset");
+        DWORD one = 1;
+        writeRegValue(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend", REG_DWORD, &one, sizeof(one));
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        chain.startPlugin();
+        SetForegroundWindow(bob);
+        chain.player.show(L"1. First Song - Winamp");
+        SetForegroundWindow(bob);
+        ASSERT_TRUE(waitUntil([&] { return chain.host.hotKeys() == 1; }, kSwitch));
+        chain.player.show(L"2. Second Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.host.hotKeys() == 2; }, kSwitch));
+        EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{L"/name Preset", L"/name Preset"}));
+    });
+}
+
+// Until the user has chosen a mode nothing is composed, stored or pressed.
+TEST(NameChain, NothingIsSentBeforeACommandHasBeenComposed) {
+    onNewApartmentThread([] {
+        Chain chain(ChainOptions{.currentNameMode = false});
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        pumpMessagesFor(2500ms);  // two ticks at least
+        chain.player.show(L"2. Second Song - Winamp");
+        pumpMessagesFor(1500ms);
+        EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Verdalt"));
+        EXPECT_TRUE(chain.messenger.conversations().empty());
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+
+        // Once a mode is chosen, the very same ticks switch the name.
+        SettingsStore().WriteSetting(keys::CurrentName, L"1");
+        chain.player.show(L"3. Third Song - Winamp");
+        EXPECT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, kSwitch));
+    });
+}
+
+// Keys pressed while the conversation is not in front would reach whatever
+// window is; none are pressed, and the conversation stays hidden.
+TEST(NameChain, ConversationThatCannotComeToTheFrontGetsNoKeys) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.messenger.refuseActivation(true);
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, kSwitch));
+        chain.player.show(L"2. Second Song - Winamp");
+        pumpMessagesFor(2500ms);
+        EXPECT_EQ(chain.host.hotKeys(), 0);
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+        EXPECT_FALSE(chain.anyVisible(chain.commandConversations()));
+        EXPECT_EQ(chain.commandConversations().size(), 1u) << "the recorded conversation was found again";
+    });
+}
+
+TEST(NameChain, UnusableSigninNameWritesNothingToTheHostsArea) {
+    for (const wchar_t* signin : {L"", L"ann\\..\\bob"}) {
+        onNewApartmentThread([&] {
+            Chain chain(ChainOptions{.signinName = signin});
+            HWND bob = chain.messenger.openConversation(L"bob@example.test");
+            chain.startPlugin();
+            chain.player.show(L"1. First Song - Winamp");
+            SetForegroundWindow(bob);
+            ASSERT_TRUE(waitUntil([&] { return chain.host.hotKeys() == 1; }, kSwitch));
+            EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Verdalt"));
+            EXPECT_TRUE(chain.host.sent().empty());
+        });
+    }
+}
+
+// A tick that comes while a switch is still running (here the messenger
+// lets messages through while it answers) must not start a second one.
+TEST(NameChain, TickDuringASwitchDoesNothing) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.messenger.letMessagesThroughWhileReadingFriendlyName(1600ms);
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, 8s));
+        pumpMessagesFor(2000ms);
+        EXPECT_EQ(chain.messenger.deepestCallNesting(), 1);
+        EXPECT_EQ(chain.commandConversations().size(), 1u);
+    });
+}
+
+TEST(NameChain, NoCharacterOfTheCommandIsLost) {
+    onNewApartmentThread([] {
+        Chain chain(ChainOptions{.currentNameMode = false});
+        const std::wstring name = L"Zo\u00eb \u65e5\u672c\u8a9e";
+        const std::wstring tag = L"\u266a h\u00f6rt";
+        SettingsStore().WriteSetting(keys::CustomName, L"1");
+        SettingsStore().WriteSetting(keys::CustomNamePl, name);
+        SettingsStore().WriteSetting(keys::CustomTagPl, tag);
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        SetForegroundWindow(bob);
+        ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch));
+        EXPECT_EQ(chain.host.sent()[0].text, L"/name " + name + L" " + tag + L" (!WAT)");
+        EXPECT_EQ(chain.messenger.friendlyName(), name + L" " + tag + L" (!WAT)");
+    });
+}
+
+}  // namespace
+}  // namespace sonarel::testing

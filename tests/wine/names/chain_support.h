@@ -1,0 +1,65 @@
+#pragma once
+// The whole chain in one test thread: the real plug-in created by ProgID
+// (so its start-up, timer and form run), a player window, the stand-in
+// messenger and the host's quick texts.
+#include <memory>
+#include <string>
+
+#include "standins/host/quick_text_host.h"
+#include "standins/messenger/standin_messenger.h"
+#include "tests/wine/support/wine_test_support.h"
+
+namespace sonarel::testing {
+
+inline constexpr wchar_t kSignin[] = L"ann@example.test";
+inline constexpr wchar_t kPlainName[] = L"Ann";
+inline constexpr wchar_t kTag[] = L"I'm listening to:";
+inline constexpr wchar_t kListeningName[] = L"Ann I'm listening to: (!WAT)";
+inline constexpr wchar_t kListeningCommand[] = L"/name Ann I'm listening to: (!WAT)";
+
+// A top-level "Winamp v1.x" window whose text is the title. It counts the
+// hot keys that reach it, which belong to a conversation instead.
+class PlayerWindow {
+public:
+    PlayerWindow();
+    ~PlayerWindow();
+    void show(const std::wstring& title);
+    void close();
+    int strayHotKeys() const { return strayHotKeys_; }
+
+private:
+    static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+    HWND window_ = nullptr;
+    int strayHotKeys_ = 0;
+};
+
+struct ChainOptions {
+    std::wstring signinName = kSignin;
+    bool messengerRunning = true;
+    // Current-name mode with kTag unless told otherwise.
+    bool currentNameMode = true;
+};
+
+class Chain {
+public:
+    explicit Chain(ChainOptions options = {});
+    ~Chain();
+
+    // Creates the plug-in: start-up runs and the timer starts.
+    void startPlugin();
+
+    standin::StandInMessenger messenger;
+    standin::QuickTextHost host;
+    PlayerWindow player;
+
+    std::wstring quickTextPath() const;
+    // The open conversations with the command contact.
+    std::vector<HWND> commandConversations() const;
+    bool anyVisible(const std::vector<HWND>& windows) const;
+
+private:
+    std::unique_ptr<CleanSettings> settings_;
+    ComPtr<IDispatch> plugin_;
+};
+
+}  // namespace sonarel::testing
