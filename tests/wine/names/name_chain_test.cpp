@@ -53,6 +53,26 @@ TEST(NameChain, FirstSwitchOpensTheCommandConversationNextSwitchSendsStopRestore
     });
 }
 
+// Hiding the conversation passes the focus on; the keys already pressed
+// must still reach the conversation, not the window that comes next.
+TEST(NameChain, CommandConversationShownAgainGetsTheKeysBeforeItIsHidden) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, kSwitch));
+        HWND command = chain.commandConversations()[0];
+        ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(command); }));
+        ShowWindow(command, SW_SHOWNOACTIVATE);  // the user brings it back on screen
+
+        chain.player.show(L"2. Second Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch));
+        EXPECT_EQ(chain.host.sent()[0].contact, L"Debug.Window");
+        EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(command); }));
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+    });
+}
+
 TEST(NameChain, ClosingThePlayerRestoresThePlainName) {
     onNewApartmentThread([] {
         Chain chain;
