@@ -1,0 +1,297 @@
+#include "tests/wine/ui/ui_test_support.h"
+
+#include <initguid.h>
+#include <wincodec.h>
+#include <gtest/gtest.h>
+
+#include "common/dispatch.h"
+#include "settings/settings_store.h"
+#include "tests/wine/support/plugin_environment.h"
+
+namespace sonarel::testing {
+namespace {
+
+thread_local ModalScript* runningScript = nullptr;
+thread_local int tickCount = 0;
+
+constexpr UINT scriptInterval = 20;
+
+void CALLBACK countTick(HWND, UINT, UINT_PTR, DWORD) { ++tickCount; }
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> topLevelWindowsOfThisThread() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+}  // namespace
+
+ModalScript::ModalScript(std::chrono::milliseconds deadline)
+    : deadline_(std::chrono::steady_clock::now() + deadline), previous_(runningScript) {
+    runningScript = this;
+    timer_ = SetTimer(nullptr, 0, scriptInterval, tick);
+}
+
+ModalScript::~ModalScript() {
+    KillTimer(nullptr, timer_);
+    runningScript = previous_;
+}
+
+ModalScript& ModalScript::waitFor(std::string what, std::function<bool()> condition) {
+    steps_.push_back({std::move(what), std::move(condition), false});
+    return *this;
+}
+
+ModalScript& ModalScript::then(std::function<void()> action) {
+    steps_.push_back({"action", [action = std::move(action)] {
+                          action();
+                          return true;
+                      },
+                      true});
+    return *this;
+}
+
+void ModalScript::expectFinished() const {
+    EXPECT_TRUE(finished()) << "stuck at step " << next_ << ": " << (finished() ? "" : steps_[next_].what);
+}
+
+void CALLBACK ModalScript::tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (runningScript) runningScript->step();
+}
+
+void ModalScript::step() {
+    if (timedOut_ || std::chrono::steady_clock::now() > deadline_) {
+        if (!timedOut_ && !finished()) ADD_FAILURE() << "timed out waiting for: " << steps_[next_].what;
+        timedOut_ = true;
+        rescue();
+        return;
+    }
+    if (finished()) return;
+    Step& current = steps_[next_];
+    if (current.once) {
+        ++next_;  // before it runs: it may not come back for a while
+        current.run();
+    } else if (current.run()) {
+        ++next_;
+    }
+}
+
+void ModalScript::rescue() {
+    for (HWND window : topLevelWindowsOfThisThread())
+        if (IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+TickCounter::TickCounter() : timer_(SetTimer(nullptr, 0, 50, countTick)) { tickCount = 0; }
+TickCounter::~TickCounter() { KillTimer(nullptr, timer_); }
+int TickCounter::ticks() const { return tickCount; }
+
+std::wstring classOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::wstring textOf(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::vector<HWND> threadWindows(const std::wstring& className) {
+    std::vector<HWND> matching;
+    for (HWND window : topLevelWindowsOfThisThread())
+        if (classOf(window) == className) matching.push_back(window);
+    return matching;
+}
+
+HWND findThreadWindow(const std::wstring& className, const std::wstring& caption) {
+    for (HWND window : threadWindows(className))
+        if (textOf(window) == caption && IsWindowVisible(window)) return window;
+    return nullptr;
+}
+
+HWND findMessageBox(const std::wstring& text) {
+    for (HWND box : threadWindows(L"#32770"))
+        for (HWND child : childrenInOrder(box))
+            if (classOf(child) == L"Static" && textOf(child) == text && IsWindowVisible(box)) return box;
+    return nullptr;
+}
+
+std::vector<HWND> childrenInOrder(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+RECT placeInParent(HWND child) {
+    RECT place{};
+    GetWindowRect(child, &place);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+SIZE clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void pressKey(HWND window, UINT virtualKey) {
+    UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageW(window, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageW(window, WM_KEYUP, virtualKey, 1 | (scan << 16) | (3u << 30));
+}
+
+Screenshot::Screenshot(HWND window) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    width_ = frame.right - frame.left;
+    height_ = frame.bottom - frame.top;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    clientOrigin_ = {origin.x - frame.left, origin.y - frame.top};
+
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HDC windowDc = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(windowDc);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueGdi<HBITMAP> bitmap(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ previous = SelectObject(memory, bitmap.get());
+    BitBlt(memory, 0, 0, width_, height_, windowDc, 0, 0, SRCCOPY);
+    GdiFlush();
+    pixels_.assign(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width_ * height_);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(window, windowDc);
+}
+
+COLORREF Screenshot::clientPixel(int x, int y) const {
+    int px = clientOrigin_.x + x, py = clientOrigin_.y + y;
+    if (px < 0 || py < 0 || px >= width_ || py >= height_) return CLR_INVALID;
+    DWORD pixel = pixels_[static_cast<size_t>(py) * width_ + px];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+void Screenshot::savePng(const std::wstring& path) const {
+    CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    ComPtr<IWICImagingFactory> factory;
+    throwIfFailed(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
+    ComPtr<IWICBitmap> picture;
+    throwIfFailed(factory->CreateBitmapFromMemory(
+        static_cast<UINT>(width_), static_cast<UINT>(height_), GUID_WICPixelFormat32bppBGR,
+        static_cast<UINT>(width_ * 4), static_cast<UINT>(pixels_.size() * 4),
+        reinterpret_cast<BYTE*>(const_cast<DWORD*>(pixels_.data())), &picture));
+    ComPtr<IWICStream> stream;
+    throwIfFailed(factory->CreateStream(&stream));
+    throwIfFailed(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
+    ComPtr<IWICBitmapEncoder> encoder;
+    throwIfFailed(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder));
+    throwIfFailed(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
+    ComPtr<IWICBitmapFrameEncode> frame;
+    throwIfFailed(encoder->CreateNewFrame(&frame, nullptr));
+    throwIfFailed(frame->Initialize(nullptr));
+    throwIfFailed(frame->SetSize(static_cast<UINT>(width_), static_cast<UINT>(height_)));
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    throwIfFailed(frame->SetPixelFormat(&format));
+    throwIfFailed(frame->WriteSource(picture.Get(), nullptr));
+    throwIfFailed(frame->Commit());
+    throwIfFailed(encoder->Commit());
+}
+
+std::wstring screenshotPath(const std::wstring& fileName) {
+    // The test programs live in build/bin/.
+    return besideTestProgram(L"..\\screens\\" + fileName);
+}
+
+namespace {
+const wchar_t* const optionsKeys[] = {L"CurrentName", L"CustomName", L"CurrentTag", L"CustomNameNotPl",
+                                      L"CustomNamePl", L"CustomTagPl"};
+}
+
+StoredOptions readStoredOptions() {
+    StoredOptions values;
+    for (const wchar_t* key : optionsKeys)
+        if (auto text = readRegText(HKEY_CURRENT_USER, SettingsStore::keyPath, key)) values[key] = *text;
+    return values;
+}
+
+void writeStoredOptions(const StoredOptions& values) {
+    SettingsStore store;
+    for (const auto& [key, value] : values) store.WriteSetting(key, value);
+}
+
+ParseCommandAnswer parseCommand(IDispatch* plugin, const std::wstring& command, const std::wstring& sResult) {
+    ParseCommandAnswer answer;
+    Variant text(command), argument(L""), window;
+    window.get()->vt = VT_DISPATCH;
+    window.get()->pdispVal = nullptr;
+    ByRef<std::wstring> result(sResult);
+    try {
+        Variant value = callMethod(plugin, L"ParseCommand", {text.get(), argument.get(), window.get(), &result.arg});
+        answer.hr = S_OK;
+        answer.recognised = value.type() == VT_BOOL && value.get()->boolVal == VARIANT_TRUE;
+    } catch (const HResultError& e) {
+        answer.hr = e.code();
+    }
+    answer.sResult = result.str();
+    return answer;
+}
+
+}  // namespace sonarel::testing
+
+namespace sonarel::testing {
+
+void expectControls(HWND window, const std::vector<ExpectedControl>& expected) {
+    std::vector<HWND> children = childrenInOrder(window);
+    ASSERT_EQ(children.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "control " << i << " " << expected[i].text);
+        HWND child = children[i];
+        EXPECT_EQ(classOf(child), expected[i].className);
+        EXPECT_EQ(textOf(child), expected[i].text);
+        RECT place = placeInParent(child);
+        EXPECT_EQ(place.left, expected[i].place.left);
+        EXPECT_EQ(place.top, expected[i].place.top);
+        EXPECT_EQ(place.right - place.left, expected[i].place.right - expected[i].place.left) << "width";
+        EXPECT_EQ(place.bottom - place.top, expected[i].place.bottom - expected[i].place.top) << "height";
+        EXPECT_TRUE(IsWindowVisible(child));
+    }
+}
+
+LOGFONTW fontOf(HWND control) {
+    LOGFONTW font{};
+    auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    if (handle) GetObjectW(handle, sizeof(font), &font);
+    return font;
+}
+
+StaticColours staticColours(HWND window, HWND control) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetTextColor(dc, RGB(1, 2, 3));
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    LOGBRUSH design{};
+    if (brush) GetObjectW(brush, sizeof(design), &design);
+    StaticColours colours{GetTextColor(dc), brush ? design.lbColor : CLR_INVALID};
+    DeleteDC(dc);
+    return colours;
+}
+
+int windowDpiX(HWND window) {
+    HDC dc = GetDC(window);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(window, dc);
+    return dpi;
+}
+
+}  // namespace sonarel::testing

@@ -1,0 +1,148 @@
+#pragma once
+// Helpers for driving the plug-in's modal windows from inside their modal
+// loops, finding their controls and taking screenshots.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/wine/support/wine_test_support.h"
+
+namespace sonarel::testing {
+
+// Runs steps from a thread timer of the calling thread, so that they run
+// while the thread sits in a modal loop (a window's, a message box's).
+// When a step is not done by the deadline, the script fails the test and
+// closes the thread's windows so that the modal calls come back.
+class ModalScript {
+public:
+    explicit ModalScript(std::chrono::milliseconds deadline = 10s);
+    ModalScript(const ModalScript&) = delete;
+    ModalScript& operator=(const ModalScript&) = delete;
+    ~ModalScript();
+
+    // A step retried on every tick until it returns true.
+    ModalScript& waitFor(std::string what, std::function<bool()> condition);
+    // A step run once. The steps after it may run while it is still
+    // running, so it may open a modal loop of its own.
+    ModalScript& then(std::function<void()> action);
+
+    bool finished() const { return next_ == steps_.size(); }
+    // Fails the test unless every step ran.
+    void expectFinished() const;
+
+private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+    void step();
+    void rescue();
+
+    struct Step {
+        std::string what;
+        std::function<bool()> run;
+        bool once;
+    };
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    std::chrono::steady_clock::time_point deadline_;
+    bool timedOut_ = false;
+    UINT_PTR timer_ = 0;
+    ModalScript* previous_ = nullptr;
+};
+
+// Counts the ticks of a thread timer of its own.
+class TickCounter {
+public:
+    TickCounter();
+    TickCounter(const TickCounter&) = delete;
+    TickCounter& operator=(const TickCounter&) = delete;
+    ~TickCounter();
+    int ticks() const;
+
+private:
+    UINT_PTR timer_;
+};
+
+// This thread's top-level window of the class with the caption, or null.
+HWND findThreadWindow(const std::wstring& className, const std::wstring& caption);
+// All of this thread's top-level windows of the class.
+std::vector<HWND> threadWindows(const std::wstring& className);
+// The message box of this thread showing the text, or null.
+HWND findMessageBox(const std::wstring& text);
+
+std::wstring classOf(HWND window);
+std::wstring textOf(HWND window);
+
+// The child windows in their order (the tab order of the plug-in's windows).
+std::vector<HWND> childrenInOrder(HWND parent);
+// A child's place in its parent's client area.
+RECT placeInParent(HWND child);
+SIZE clientSize(HWND window);
+
+// Clicks a button from the message queue, as the user would.
+void click(HWND button);
+// Posts a key press (down and up) to the window.
+void pressKey(HWND window, UINT virtualKey);
+
+// A picture of a window as it shows on the screen.
+class Screenshot {
+public:
+    explicit Screenshot(HWND window);
+    // The colour at a point of the window's client area.
+    COLORREF clientPixel(int x, int y) const;
+    // Saves it as PNG, creating the folder.
+    void savePng(const std::wstring& path) const;
+
+private:
+    int width_ = 0, height_ = 0;
+    POINT clientOrigin_{};
+    std::vector<DWORD> pixels_;  // top-down 0x00RRGGBB
+};
+
+// Where the test run keeps its screenshots: build/screens/.
+std::wstring screenshotPath(const std::wstring& fileName);
+
+// The plug-in's settings that the Options window reads and writes; keys
+// that are absent are left out.
+using StoredOptions = std::map<std::wstring, std::wstring>;
+StoredOptions readStoredOptions();
+void writeStoredOptions(const StoredOptions& values);
+
+struct ParseCommandAnswer {
+    HRESULT hr = E_FAIL;
+    bool recognised = false;
+    std::wstring sResult;
+};
+// Calls ParseCommand by name, with sResult by reference.
+ParseCommandAnswer parseCommand(IDispatch* plugin, const std::wstring& command, const std::wstring& sResult);
+
+}  // namespace sonarel::testing
+
+namespace sonarel::testing {
+
+// A control as the user finds it: its class, its text and its place in
+// the client area of its window, in pixels.
+struct ExpectedControl {
+    const wchar_t* className;
+    const wchar_t* text;
+    RECT place;  // left, top, right, bottom
+};
+
+// Checks the window's controls, in tab order.
+void expectControls(HWND window, const std::vector<ExpectedControl>& expected);
+
+// The font a control draws its text with.
+LOGFONTW fontOf(HWND control);
+// The text and background colours the window gives a static control.
+struct StaticColours {
+    COLORREF text;
+    COLORREF background;
+};
+StaticColours staticColours(HWND window, HWND control);
+
+// The DPI the window's device context reports.
+int windowDpiX(HWND window);
+
+}  // namespace sonarel::testing
