@@ -73,6 +73,16 @@ void drawSliders(HDC dc, const RECT& area, COLORREF colour) {
     }
 }
 
+constexpr const wchar_t* productName = L"Sonarel";
+
+UniqueGdi<HFONT> boldFont(int pixelHeight) {
+    LOGFONTW design{};
+    design.lfHeight = -pixelHeight;
+    design.lfWeight = FW_BOLD;
+    lstrcpynW(design.lfFaceName, L"Arial", LF_FACESIZE);
+    return UniqueGdi<HFONT>(CreateFontIndirectW(&design));
+}
+
 void drawIconImage(HDC dc, IconDesign design, const RECT& area) {
     fillEllipse(dc, area, badgeBlue);
     if (design == IconDesign::Options)
@@ -121,16 +131,19 @@ void drawBanner(HDC dc, const RECT& area) {
         double left = 0.05 + i * 0.045;
         fill(dc, part(area, left, 0.5 - bars[i] / 2.5, left + 0.03, 0.5 + bars[i] / 2.5), white);
     }
-    LOGFONTW design{};
-    design.lfHeight = -std::max(8, height * 2 / 5);
-    design.lfWeight = FW_BOLD;
-    lstrcpynW(design.lfFaceName, L"Arial", LF_FACESIZE);
-    UniqueGdi<HFONT> font(CreateFontIndirectW(&design));
-    Selection useFont(dc, font.get());
+    RECT text = part(area, 0.38, 0.0, 0.97, 1.0);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, white);
-    RECT text = part(area, 0.38, 0.0, 1.0, 1.0);
-    DrawTextW(dc, L"Sonarel", -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    // The largest bold face up to two fifths of the height that fits.
+    for (int size = std::max(8, height * 2 / 5); size >= 6; --size) {
+        UniqueGdi<HFONT> font(boldFont(size));
+        Selection useFont(dc, font.get());
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, productName, lstrlenW(productName), &extent);
+        if (extent.cx > text.right - text.left && size > 6) continue;
+        DrawTextW(dc, productName, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        break;
+    }
 }
 
 void drawBadge(HDC dc, const RECT& area) {

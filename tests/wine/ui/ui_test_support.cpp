@@ -2,6 +2,8 @@
 
 #include <initguid.h>
 #include <wincodec.h>
+
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "common/dispatch.h"
@@ -292,6 +294,126 @@ int windowDpiX(HWND window) {
     int dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(window, dc);
     return dpi;
+}
+
+}  // namespace sonarel::testing
+
+namespace sonarel::testing {
+
+namespace {
+const wchar_t* const standInMarks = L"Software\\Sonarel Tests\\System Info Stand-in";
+}
+
+SystemInfoRegistry::SystemInfoRegistry() : msinfo_(save(msinfoKey)), location_(save(locationKey)) {
+    deleteRegTree(HKEY_LOCAL_MACHINE, msinfoKey);
+    deleteRegTree(HKEY_LOCAL_MACHINE, locationKey);
+}
+
+SystemInfoRegistry::~SystemInfoRegistry() {
+    restore(msinfoKey, msinfo_);
+    restore(locationKey, location_);
+}
+
+SystemInfoRegistry::SavedKey SystemInfoRegistry::save(const wchar_t* path) {
+    SavedKey saved;
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) return saved;
+    UniqueRegKey key(raw);
+    saved.existed = true;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, size = 0;
+        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::vector<BYTE> data(size);
+        nameLength = 256;
+        RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type, data.data(), &size);
+        saved.values.emplace_back(name, type, std::move(data));
+    }
+    return saved;
+}
+
+void SystemInfoRegistry::restore(const wchar_t* path, const SavedKey& saved) {
+    deleteRegTree(HKEY_LOCAL_MACHINE, path);
+    if (!saved.existed) return;
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    UniqueRegKey key(raw);
+    for (const auto& [name, type, data] : saved.values)
+        RegSetValueExW(key.get(), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
+}
+
+void SystemInfoRegistry::setPath(DWORD type, const std::string& bytes) {
+    writeRegValue(HKEY_LOCAL_MACHINE, msinfoKey, L"PATH", type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+void SystemInfoRegistry::setPath(const std::wstring& path) { writeRegText(HKEY_LOCAL_MACHINE, msinfoKey, L"PATH", path); }
+
+void SystemInfoRegistry::createEmptyMsinfoKey() {
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, msinfoKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(raw);
+}
+
+void SystemInfoRegistry::setFolder(const std::wstring& folder) {
+    writeRegText(HKEY_LOCAL_MACHINE, locationKey, L"MSINFO", folder);
+}
+
+SystemInfoStandIn::SystemInfoStandIn() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    root_ = std::wstring(temp) + L"Sonarel UI tests";
+    CreateDirectoryW(root_.c_str(), nullptr);
+    forget();
+}
+
+SystemInfoStandIn::~SystemInfoStandIn() {
+    // A copy that still runs cannot be deleted; it ends right after it starts.
+    waitUntil([&] {
+        bool all = true;
+        for (const auto& copy : copies_) all = (DeleteFileW(copy.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) && all;
+        return all;
+    }, 5s);
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+    forget();
+}
+
+std::wstring SystemInfoStandIn::folder(const std::wstring& name) {
+    std::wstring path = root_ + L"\\" + name;
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+void SystemInfoStandIn::placeAt(const std::wstring& path) {
+    ASSERT_TRUE(CopyFileW(besideTestProgram(L"sysinfo_standin.exe").c_str(), path.c_str(), FALSE));
+    copies_.push_back(path);
+}
+
+std::optional<std::wstring> SystemInfoStandIn::startedFrom() const {
+    return readRegText(HKEY_CURRENT_USER, standInMarks, L"Started");
+}
+
+std::optional<DWORD> SystemInfoStandIn::showState() const {
+    return readRegDword(HKEY_CURRENT_USER, standInMarks, L"ShowWindow");
+}
+
+void SystemInfoStandIn::forget() { deleteRegTree(HKEY_CURRENT_USER, standInMarks); }
+
+TestWindow::TestWindow()
+    : window_(CreateWindowExW(0, L"Static", L"a window of the test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
+                              400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+
+TestWindow::~TestWindow() { DestroyWindow(window_); }
+
+void TestWindow::raise() const { SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }
+
+bool isAbove(HWND upper, HWND lower) {
+    for (HWND below = GetWindow(upper, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
+        if (below == lower) return true;
+    return false;
 }
 
 }  // namespace sonarel::testing

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -144,5 +146,79 @@ StaticColours staticColours(HWND window, HWND control);
 
 // The DPI the window's device context reports.
 int windowDpiX(HWND window);
+
+}  // namespace sonarel::testing
+
+namespace sonarel::testing {
+
+// The System Information tool's two registry locations, emptied for a test
+// and put back as they were afterwards.
+class SystemInfoRegistry {
+public:
+    static constexpr const wchar_t* msinfoKey = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+    static constexpr const wchar_t* locationKey = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+
+    SystemInfoRegistry();
+    SystemInfoRegistry(const SystemInfoRegistry&) = delete;
+    SystemInfoRegistry& operator=(const SystemInfoRegistry&) = delete;
+    ~SystemInfoRegistry();
+
+    // "PATH" below the MSINFO key, with any type and bytes.
+    void setPath(DWORD type, const std::string& bytes);
+    void setPath(const std::wstring& path);
+    // The MSINFO key without a "PATH" value.
+    void createEmptyMsinfoKey();
+    // "MSINFO" below the locations key: the tool's folder.
+    void setFolder(const std::wstring& folder);
+
+private:
+    struct SavedKey {
+        bool existed = false;
+        std::vector<std::tuple<std::wstring, DWORD, std::vector<BYTE>>> values;
+    };
+    static SavedKey save(const wchar_t* path);
+    static void restore(const wchar_t* path, const SavedKey& saved);
+    SavedKey msinfo_, location_;
+};
+
+// Copies of the stand-in for the System Information tool, which notes
+// where it ran from and its show state when it starts.
+class SystemInfoStandIn {
+public:
+    SystemInfoStandIn();
+    SystemInfoStandIn(const SystemInfoStandIn&) = delete;
+    SystemInfoStandIn& operator=(const SystemInfoStandIn&) = delete;
+    ~SystemInfoStandIn();
+
+    // A folder for the test, removed with everything in it afterwards.
+    std::wstring folder(const std::wstring& name);
+    // Places a copy of the stand-in at the path (its folder must exist).
+    void placeAt(const std::wstring& path);
+    // Where the stand-in ran from, once it has started.
+    std::optional<std::wstring> startedFrom() const;
+    std::optional<DWORD> showState() const;
+    void forget();
+
+private:
+    std::wstring root_;
+    std::vector<std::wstring> copies_;
+};
+
+// A plain top-level window of the test, shown above the others.
+class TestWindow {
+public:
+    TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    ~TestWindow();
+    HWND handle() const { return window_; }
+    void raise() const;
+
+private:
+    HWND window_;
+};
+
+// True when `upper` lies above `lower` in the order of top-level windows.
+bool isAbove(HWND upper, HWND lower);
 
 }  // namespace sonarel::testing
