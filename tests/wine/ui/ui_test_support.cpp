@@ -25,6 +25,11 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM found) {
     return TRUE;
 }
 
+BOOL CALLBACK closeIfVisible(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 std::vector<HWND> topLevelWindowsOfThisThread() {
     std::vector<HWND> windows;
     EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&windows));
@@ -37,11 +42,28 @@ ModalScript::ModalScript(std::chrono::milliseconds deadline)
     : deadline_(std::chrono::steady_clock::now() + deadline), previous_(runningScript) {
     runningScript = this;
     timer_ = SetTimer(nullptr, 0, scriptInterval, tick);
+    watchdog_ = std::thread([this, threadId = GetCurrentThreadId()] { watch(threadId); });
 }
 
 ModalScript::~ModalScript() {
+    {
+        std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    ended_.notify_all();
+    watchdog_.join();
     KillTimer(nullptr, timer_);
     runningScript = previous_;
+    if (watchdogFired_) ADD_FAILURE() << "the script's timer was not served; the watchdog closed the windows";
+}
+
+void ModalScript::watch(DWORD threadId) {
+    std::unique_lock lock(mutex_);
+    if (ended_.wait_until(lock, deadline_ + 3s, [this] { return ending_; })) return;
+    watchdogFired_ = true;
+    while (!ended_.wait_for(lock, 200ms, [this] { return ending_; })) {
+        EnumThreadWindows(threadId, closeIfVisible, 0);
+    }
 }
 
 ModalScript& ModalScript::waitFor(std::string what, std::function<bool()> condition) {

@@ -3,8 +3,12 @@
 // loops, finding their controls and taking screenshots.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -18,7 +22,8 @@ namespace sonarel::testing {
 // Runs steps from a thread timer of the calling thread, so that they run
 // while the thread sits in a modal loop (a window's, a message box's).
 // When a step is not done by the deadline, the script fails the test and
-// closes the thread's windows so that the modal calls come back.
+// closes the thread's windows so that the modal calls come back; should
+// its timer not be served at all, a watchdog thread closes them.
 class ModalScript {
 public:
     explicit ModalScript(std::chrono::milliseconds deadline = 10s);
@@ -52,6 +57,13 @@ private:
     bool timedOut_ = false;
     UINT_PTR timer_ = 0;
     ModalScript* previous_ = nullptr;
+
+    void watch(DWORD threadId);
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool ending_ = false;
+    std::atomic<bool> watchdogFired_{false};
+    std::thread watchdog_;
 };
 
 // Counts the ticks of a thread timer of its own.
