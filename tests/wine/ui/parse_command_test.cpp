@@ -23,8 +23,8 @@ TEST_F(ParseCommandWindowsTest, ReturnsOnlyAfterTheWindowClosesWhileTimersTick) 
         const wchar_t* sResultAfter;
     };
     const Case cases[] = {
-        {L"/xwinampoptions", findOptions, L""},
-        {L"/XWinampAbout", findAbout, L"from the host"},
+        {L"/XWinampOptions", findOptions, L""},
+        {L"/XWINAMPABOUT", findAbout, L"from the host"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);

@@ -13,6 +13,22 @@
 namespace sonarel::testing {
 namespace {
 
+// There is no window manager under Xvfb: let Wine manage and draw whole
+// windows itself. Otherwise nobody draws their captions (the screenshots
+// would lack them) and Wine waits a second for the missing manager each
+// time a window is hidden or minimised. Wine reads these settings for the
+// program when its first window comes, so they are written before main.
+[[maybe_unused]] const bool windowsDrawnByWine = [] {
+    std::wstring program = besideTestProgram(L"");
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = std::wstring(path).substr(program.size());
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name + L"\\X11 Driver";
+    writeRegText(HKEY_CURRENT_USER, key, L"Managed", L"N");
+    writeRegText(HKEY_CURRENT_USER, key, L"Decorated", L"N");
+    return true;
+}();
+
 thread_local ModalScript* runningScript = nullptr;
 thread_local int tickCount = 0;
 
