@@ -102,7 +102,10 @@ TEST_F(ParseCommandWindowsTest, TheSameCommandWhileTheWindowIsOpenBringsItToTheF
                 EXPECT_FALSE(IsIconic(window));
                 EXPECT_TRUE(isAbove(window, other.handle()));
                 EXPECT_TRUE(IsWindowEnabled(window));
-                if (c.find == findOptions) SetWindowTextW(optionsText3(window), L"typed later");
+                if (c.find == findOptions) {
+                    EXPECT_EQ(GetFocus(), childrenInOrder(window).front()) << "the focus in Text1";
+                    SetWindowTextW(optionsText3(window), L"typed later");
+                }
             })
             .then([&] { click(lastControl(window)); });
         ParseCommandAnswer first = command(c.command, L"first");

@@ -117,7 +117,10 @@ protected:
     static constexpr const wchar_t* keyPath = L"Software\\Sonarel Tests\\GetKeyValue";
     static constexpr const char* ansiKeyPath = "Software\\Sonarel Tests\\GetKeyValue";
     void SetUp() override { deleteRegTree(HKEY_CURRENT_USER, keyPath); }
-    void TearDown() override { deleteRegTree(HKEY_CURRENT_USER, keyPath); }
+    void TearDown() override {
+        deleteRegTree(HKEY_CURRENT_USER, keyPath);
+        removeTestsKeyIfEmpty();
+    }
 };
 
 TEST_F(GetKeyValueTest, ReadsTheValueByItsType) {

@@ -438,7 +438,12 @@ std::optional<DWORD> SystemInfoStandIn::showState() const {
     return readRegDword(HKEY_CURRENT_USER, standInMarks, L"ShowWindow");
 }
 
-void SystemInfoStandIn::forget() { deleteRegTree(HKEY_CURRENT_USER, standInMarks); }
+void SystemInfoStandIn::forget() {
+    deleteRegTree(HKEY_CURRENT_USER, standInMarks);
+    removeTestsKeyIfEmpty();
+}
+
+void removeTestsKeyIfEmpty() { RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Sonarel Tests"); }
 
 TestWindow::TestWindow()
     : window_(CreateWindowExW(0, L"Static", L"a window of the test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,

@@ -230,6 +230,9 @@ private:
     HWND window_;
 };
 
+// Removes the tests' own registry key when nothing is left below it.
+void removeTestsKeyIfEmpty();
+
 // True when `upper` lies above `lower` in the order of top-level windows.
 bool isAbove(HWND upper, HWND lower);
 
