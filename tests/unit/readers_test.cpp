@@ -1,6 +1,8 @@
 // The two title readers, tick by tick, with a recording name switcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/fakes/fake_player.h"
 #include "tests/fakes/fake_settings.h"
 #include "watcher/watcher.h"
@@ -111,6 +113,16 @@ TEST_F(ReaderTest, Winamp3SwitchesOnEveryChangeAndNeverRestoresWhileOpen) {
     EXPECT_EQ(tick(L"Song - Winamp3 [Stopped]"), Calls{});
     EXPECT_EQ(tick(L""), Calls{kSwitch});  // an empty title after one switches
     EXPECT_EQ(state.winamp3Showing, L"1");
+}
+
+TEST_F(ReaderTest, Winamp3ClosingDuringTheReadChangesNothingAndTheRestoreSeesIt) {
+    windows.open(playerClass::winamp3);
+    tick(L"Song");
+    windows.winamp3ClosesDuringRead = true;
+    EXPECT_EQ(tick(L""), Calls{});
+    EXPECT_EQ(state.winamp3Title, L"Song");
+    windows.close(playerClass::winamp3);
+    EXPECT_EQ(tick(L""), Calls{kRestore});
 }
 
 TEST_F(ReaderTest, Winamp3WithoutRootWindowReadsAsEmptyTitle) {
