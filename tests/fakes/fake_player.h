@@ -2,6 +2,7 @@
 // Fakes for the watcher's seams: player windows and a recording switcher.
 #include <functional>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
