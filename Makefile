@@ -32,7 +32,7 @@ test: build native
 	$(SESSION) ctest --test-dir $(BUILD) --output-on-failure --timeout 240
 
 fuzz: native
-	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=$(or $(SECONDS),120) >/dev/null
+	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=$(or $(FUZZ_TIME),120) >/dev/null
 	ctest --test-dir $(NATIVE) --output-on-failure -R _fuzz
 	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=3 >/dev/null
 
