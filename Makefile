@@ -4,7 +4,7 @@ PREFIX  := $(BUILD)/wineprefix
 SESSION := tools/wine-session.sh $(PREFIX)
 JOBS    ?= $(shell nproc)
 
-.PHONY: all deps configure build native test demo fuzz clean
+.PHONY: all deps configure build native test demo fuzz bench clean
 NATIVE  := $(BUILD)/native
 
 all: build
@@ -30,6 +30,9 @@ native: deps $(NATIVE)/CMakeCache.txt
 test: build native
 	ctest --test-dir $(NATIVE) --output-on-failure
 	$(SESSION) ctest --test-dir $(BUILD) --output-on-failure --timeout 240
+
+bench: build
+	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-bench.exe
 
 fuzz: native
 	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=$(or $(FUZZ_TIME),120) >/dev/null
