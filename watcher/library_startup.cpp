@@ -23,7 +23,7 @@ public:
     }
 
 private:
-    std::mutex mutex_;
+    SlimLock mutex_;
     std::list<std::unique_ptr<ThreadLibrary>> libraries_;
 };
 

@@ -95,7 +95,9 @@ TEST_F(BadInputTest, WrongTypesAreConvertedOrRefused) {
         Variant answer;
         HRESULT hr = invoke(L"ParseCommand", {c.command, text(empty.get()), of(VT_DISPATCH), byRefResult}, answer.put());
         EXPECT_EQ(SUCCEEDED(hr), c.succeeds) << std::hex << c.command.vt << " " << hr;
-        if (SUCCEEDED(hr)) EXPECT_EQ(answer.get()->boolVal, VARIANT_FALSE);
+        if (SUCCEEDED(hr)) {
+            EXPECT_EQ(answer.get()->boolVal, VARIANT_FALSE);
+        }
     }
     EXPECT_EQ(resultText.str(), L"kept");
     EXPECT_EQ(onOff(), L"x");
