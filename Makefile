@@ -4,7 +4,7 @@ PREFIX  := $(BUILD)/wineprefix
 SESSION := tools/wine-session.sh $(PREFIX)
 JOBS    ?= $(shell nproc)
 
-.PHONY: all deps configure build native test demo fuzz bench clean
+.PHONY: all deps configure build native test demo fuzz bench screens clean
 NATIVE  := $(BUILD)/native
 
 all: build
@@ -30,6 +30,10 @@ native: deps $(NATIVE)/CMakeCache.txt
 test: build native
 	ctest --test-dir $(NATIVE) --output-on-failure
 	$(SESSION) ctest --test-dir $(BUILD) --output-on-failure --timeout 240
+
+# The README shows the screenshots that the window tests take.
+screens: test
+	mkdir -p docs/screens && cp $(BUILD)/screens/*.png docs/screens/
 
 bench: build
 	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-bench.exe
