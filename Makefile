@@ -4,7 +4,8 @@ PREFIX  := $(BUILD)/wineprefix
 SESSION := tools/wine-session.sh $(PREFIX)
 JOBS    ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build native test demo fuzz bench screens clean
+NATIVE  := $(BUILD)/native
 
 all: build
 
@@ -19,8 +20,28 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# The pure logic, built natively with the sanitizers, and its fuzz targets.
+$(NATIVE)/CMakeCache.txt: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -DSONAREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+native: deps $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS)
+
+test: build native
+	ctest --test-dir $(NATIVE) --output-on-failure
 	$(SESSION) ctest --test-dir $(BUILD) --output-on-failure --timeout 240
+
+# The README shows the screenshots that the window tests take.
+screens: test
+	mkdir -p docs/screens && cp $(BUILD)/screens/*.png docs/screens/
+
+bench: build
+	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-bench.exe
+
+fuzz: native
+	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=$(or $(FUZZ_TIME),120) >/dev/null
+	ctest --test-dir $(NATIVE) --output-on-failure -R _fuzz
+	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=3 >/dev/null
 
 demo: build
 	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-host.exe --demo

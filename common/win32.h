@@ -30,6 +30,16 @@ struct GdiObjectDeleter {
 template <class T>
 using UniqueGdi = std::unique_ptr<std::remove_pointer_t<T>, GdiObjectDeleter>;
 
+// A slim reader/writer lock used as a plain mutex (BasicLockable).
+class SlimLock {
+public:
+    void lock() noexcept { AcquireSRWLockExclusive(&lock_); }
+    void unlock() noexcept { ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
 // Text in the system's ANSI code page, as the "A" functions take it.
 std::string toAnsi(std::wstring_view text);
 std::wstring fromAnsi(std::string_view text);

@@ -4,8 +4,7 @@
 set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 libwine-dev
-          xvfb xauth cmake make)
-[ "${WITH_FUZZ:-0}" = 1 ] && packages+=(clang libclang-rt-dev)
+          xvfb xauth cmake make clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,9 +2,12 @@
 // The plug-in's own windows, shown by the host commands.
 namespace sonarel {
 
-// Shows the thread's Options window modally and returns when it closes.
+// Shows the thread's Options window modally, owned by the plug-in's active
+// window if there is one, and returns when it closes. When it is open
+// already (a call made from inside its modal loop), it comes to the front
+// and the call returns at once. Throws HResultError when it cannot be shown.
 void showOptionsWindow();
-// Shows the thread's About window modally and returns when it closes.
+// The same for the thread's About window.
 void showAboutWindow();
 
 }  // namespace sonarel

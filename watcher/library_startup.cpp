@@ -23,7 +23,7 @@ public:
     }
 
 private:
-    std::mutex mutex_;
+    SlimLock mutex_;
     std::list<std::unique_ptr<ThreadLibrary>> libraries_;
 };
 
@@ -41,6 +41,17 @@ void pinModule() {
 
 VOID CALLBACK pollTick(HWND, UINT, UINT_PTR, DWORD) {
     callbackBoundary([] { threadLibrary().watcher.pollTick(); });
+}
+
+// A first run starts with the watch on. A store that refuses the write
+// leaves the setting empty, which every tick reads as off: the host still
+// gets its object and its commands, and no name is ever switched wrongly.
+void switchWatchOnAtFirstRun(Settings& settings) {
+    if (!settings.ReadSetting(keys::onOff).empty()) return;
+    try {
+        settings.WriteSetting(keys::onOff, flagSet);
+    } catch (const HResultError&) {
+    }
 }
 
 }  // namespace
@@ -71,9 +82,9 @@ bool anyPollTimerStarted() { return timerStarted; }
 void libraryStartup() {
     ThreadLibrary& library = threadLibrary();
     if (library.started) return;
-
-    if (library.settings.ReadSetting(keys::onOff).empty()) library.settings.WriteSetting(keys::onOff, flagSet);
     library.started = true;
+
+    switchWatchOnAtFirstRun(library.settings);
     startPollTimer();
     library.imWindows.emplace();
     library.sendText.form();

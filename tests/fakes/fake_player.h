@@ -2,7 +2,9 @@
 // Fakes for the watcher's seams: player windows and a recording switcher.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "watcher/title_logic.h"
@@ -15,6 +17,7 @@ public:
     std::map<std::wstring, WindowHandle> handles;  // class name -> handle
     std::wstring winamp3Text;                      // text of the titled Winamp 3 window
     bool winamp3RootPresent = true;
+    bool winamp3ClosesDuringRead = false;
     std::wstring winamp2Text;                      // text of the Winamp 2 window
     bool winamp2ClosesBeforeRead = false;
     std::vector<std::wstring> lookups;
@@ -28,6 +31,7 @@ public:
     }
     std::optional<std::wstring> winamp3Title() override {
         ++winamp3Reads;
+        if (winamp3ClosesDuringRead) return std::nullopt;
         return winamp3RootPresent ? winamp3Text : std::wstring();
     }
     // Mimics a 2048-character read: blanks, the text cut to fit, a NUL.

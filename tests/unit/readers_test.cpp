@@ -1,25 +1,13 @@
 // The two title readers, tick by tick, with a recording name switcher.
-#include <gtest/gtest.h>
+#include <algorithm>
 
-#include "tests/fakes/fake_player.h"
-#include "tests/fakes/fake_settings.h"
-#include "watcher/watcher.h"
+#include "tests/unit/watcher_fixture.h"
 
 namespace sonarel::testing {
 namespace {
 
-using Calls = std::vector<std::string>;
-const std::string kSwitch = "changeName";
-const std::string kRestore = "changeNameBack";
-
-class ReaderTest : public ::testing::Test {
+class ReaderTest : public WatcherFixture {
 protected:
-    FakeSettings settings{{std::wstring(keys::onOff), L"1"}};
-    FakePlayerWindows windows;
-    RecordingSwitcher names;
-    Watcher watcher{settings, windows, names};
-    WatcherState& state = watcher.state();
-
     Calls tick(const std::wstring& title) {
         windows.winamp2Text = title;
         windows.winamp3Text = title;
@@ -111,6 +99,16 @@ TEST_F(ReaderTest, Winamp3SwitchesOnEveryChangeAndNeverRestoresWhileOpen) {
     EXPECT_EQ(tick(L"Song - Winamp3 [Stopped]"), Calls{});
     EXPECT_EQ(tick(L""), Calls{kSwitch});  // an empty title after one switches
     EXPECT_EQ(state.winamp3Showing, L"1");
+}
+
+TEST_F(ReaderTest, Winamp3ClosingDuringTheReadChangesNothingAndTheRestoreSeesIt) {
+    windows.open(playerClass::winamp3);
+    tick(L"Song");
+    windows.winamp3ClosesDuringRead = true;
+    EXPECT_EQ(tick(L""), Calls{});
+    EXPECT_EQ(state.winamp3Title, L"Song");
+    windows.close(playerClass::winamp3);
+    EXPECT_EQ(tick(L""), Calls{kRestore});
 }
 
 TEST_F(ReaderTest, Winamp3WithoutRootWindowReadsAsEmptyTitle) {

@@ -1,26 +1,11 @@
 // The tick's on/off gate, reader choice and restore step, driven with fake
 // window look-ups and a recording name switcher.
-#include <gtest/gtest.h>
-
-#include "tests/fakes/fake_player.h"
-#include "tests/fakes/fake_settings.h"
-#include "watcher/watcher.h"
+#include "tests/unit/watcher_fixture.h"
 
 namespace sonarel::testing {
 namespace {
 
-using Calls = std::vector<std::string>;
-const std::string kSwitch = "changeName";
-const std::string kRestore = "changeNameBack";
-
-class TickTest : public ::testing::Test {
-protected:
-    FakeSettings settings{{std::wstring(keys::onOff), L"1"}};
-    FakePlayerWindows windows;
-    RecordingSwitcher names;
-    Watcher watcher{settings, windows, names};
-    WatcherState& state = watcher.state();
-};
+using TickTest = WatcherFixture;
 
 class GateTest : public TickTest, public ::testing::WithParamInterface<const wchar_t*> {};
 

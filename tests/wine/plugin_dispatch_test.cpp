@@ -95,13 +95,7 @@ TEST_F(DispatchTest, RepeatedOffStoresZeroEachTime) {
     }
 }
 
-TEST_F(DispatchTest, WindowCommandsReturnTrueWithTheirResultRules) {
-    ByRef<std::wstring> optionsResult(L"host text"), aboutResult(L"host text");
-    EXPECT_TRUE(parseCommand(L"/XWinampOptions", optionsResult));
-    EXPECT_EQ(optionsResult.str(), L"");
-    EXPECT_TRUE(parseCommand(L"/xwinampabout", aboutResult));
-    EXPECT_EQ(aboutResult.str(), L"host text");
-}
+// The window commands show modal windows; tests/wine/ui/ drives them.
 
 TEST_F(DispatchTest, TagsAndNotificationsAreNeverHandled) {
     ByRef<std::wstring> result(L"kept");

@@ -68,3 +68,41 @@ TEST(SettingsStore, EmptyTextIsStoredAndReplacesEarlierValue) {
 
 }  // namespace
 }  // namespace sonarel::testing
+
+namespace sonarel::testing {
+namespace {
+
+const std::wstring section = SettingsStore::keyPath;
+
+TEST(SettingsStoreHostile, ValuesOfOtherTypesReadAsUnsetAndTextsOfAnyShapeReadWhole) {
+    CleanSettings clean;
+    DWORD one = 1;
+    writeRegValue(HKEY_CURRENT_USER, section, L"onOff", REG_DWORD, &one, sizeof(one));
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::onOff), L"");
+
+    const wchar_t multi[] = L"1\0second\0";
+    writeRegValue(HKEY_CURRENT_USER, section, L"CurrentName", REG_MULTI_SZ, multi, sizeof(multi));
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::CurrentName), L"");
+    writeRegValue(HKEY_CURRENT_USER, section, L"CustomName", REG_BINARY, "1", 1);
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::CustomName), L"");
+
+    // Written without its terminating NUL, or with an odd number of bytes.
+    writeRegValue(HKEY_CURRENT_USER, section, L"CurrentTag", REG_SZ, L"tag", 3 * sizeof(wchar_t));
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::CurrentTag), L"tag");
+    writeRegValue(HKEY_CURRENT_USER, section, L"CurrentTag", REG_SZ, L"tag", 5);
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::CurrentTag), L"ta");
+    // A NUL inside ends the text, as any reader of the value would see it.
+    writeRegValue(HKEY_CURRENT_USER, section, L"CurrentTag", REG_SZ, L"a\0b", 4 * sizeof(wchar_t));
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::CurrentTag), L"a");
+}
+
+TEST(SettingsStoreHostile, AMegabyteValueRoundTrips) {
+    CleanSettings clean;
+    std::wstring huge(1 << 20, L'n');
+    huge[12345] = L'\u00e9';
+    SettingsStore().WriteSetting(keys::CustomNamePl, huge);
+    EXPECT_EQ(SettingsStore().ReadSetting(keys::CustomNamePl), huge);
+}
+
+}  // namespace
+}  // namespace sonarel::testing

@@ -1,0 +1,4 @@
+#pragma once
+namespace sonarel::bench {
+void benchmarkTicks(double goal);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Standard input, read line by line on a thread of its own so that the
+// window thread never blocks on it and keeps its windows responsive.
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sonarel::player {
+
+// One line of input, or the end of the input.
+struct InputLine {
+    bool endOfInput = false;
+    std::string text;  // without the line break
+};
+
+class CommandInput {
+public:
+    // Posted to the window thread whenever lines are waiting.
+    static constexpr UINT linesWaiting = WM_APP + 1;
+
+    // Starts reading; the window thread must already have a message queue.
+    explicit CommandInput(DWORD windowThreadId);
+
+    // The next waiting line, if any.
+    std::optional<InputLine> next();
+
+private:
+    struct Queue;
+    static void readLines(Queue& queue, HANDLE input);
+    std::shared_ptr<Queue> queue_;  // shared with the reading thread
+};
+
+}  // namespace sonarel::player

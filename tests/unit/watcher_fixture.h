@@ -1,0 +1,25 @@
+#pragma once
+// A watcher wired to fake windows, a fake store with the watch on, and a
+// recording name switcher.
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fake_player.h"
+#include "tests/fakes/fake_settings.h"
+#include "watcher/watcher.h"
+
+namespace sonarel::testing {
+
+using Calls = std::vector<std::string>;
+inline const std::string kSwitch = "changeName";
+inline const std::string kRestore = "changeNameBack";
+
+class WatcherFixture : public ::testing::Test {
+protected:
+    FakeSettings settings{{std::wstring(keys::onOff), L"1"}};
+    FakePlayerWindows windows;
+    RecordingSwitcher names;
+    Watcher watcher{settings, windows, names};
+    WatcherState& state = watcher.state();
+};
+
+}  // namespace sonarel::testing
