@@ -45,7 +45,9 @@ public:
         if (title != title_) {
             title_ = title;
             if (title) ++titles;
-            print(L"player   ", title ? L"\"" + *title + L"\"" : L"(no player window)");
+            print(L"player   ", !title           ? L"(no player window)"
+                               : title->empty() ? L"(window without a title)"
+                                                : L"\"" + *title + L"\"");
         }
         std::wstring name = messenger_.friendlyName();
         if (name != name_) {
@@ -122,23 +124,27 @@ int runDemo() {
     auto listening = [&] { return messenger.friendlyName() == listeningName; };
     auto plain = [&] { return messenger.friendlyName() == plainName; };
     bool playerOk = true;
-    auto step = [&](const std::string& command, const std::function<bool()>& settled, unsigned deadlineMs) {
+    auto step = [&](const std::string& command, const wchar_t* expectation, const std::function<bool()>& settled,
+                    unsigned deadlineMs) {
         timeline.look();
         timeline.print(L"demo     ", L"player command: " + std::wstring(command.begin(), command.end()));
+        timeline.print(L"         ", expectation);
         playerOk = player.command(command) && playerOk;
         timeline.waitFor(settled, deadlineMs);
     };
     auto never = [] { return false; };
+    auto commandConversationOpen = [&] { return !messenger.conversations().empty(); };
 
     timeline.look();
-    step("open2", never, 2500);
-    step("play2 Bright Morning", listening, 5000);
-    size_t sentBefore = host.sent().size();
-    step("play2 Second Song", [&] { return host.sent().size() > sentBefore; }, 4000);
-    step("pause2", plain, 5000);
-    step("resume2", listening, 5000);
-    step("stop2", plain, 5000);
-    step("close2", never, 2500);
+    step("open2", L"(the player opens)", never, 1500);
+    step("play2 Bright Morning",
+         L"(the first switch opens the hidden command conversation; nothing is sent yet)", commandConversationOpen,
+         4000);
+    step("play2 Second Song", L"(the switch is sent through the hidden conversation)", listening, 4000);
+    step("pause2", L"(paused: the plain name comes back)", plain, 4000);
+    step("resume2", L"(playing again: the listening name)", listening, 4000);
+    step("stop2", L"(stopped: the plain name)", plain, 4000);
+    step("close2", L"(closed: the name is already plain)", never, 2000);
     player.command("quit", 3000);
     timeline.waitFor(never, 300);
 
