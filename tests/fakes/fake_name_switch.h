@@ -16,7 +16,7 @@ struct Failure : std::runtime_error {
     Failure() : std::runtime_error("fails") {}
 };
 
-struct FakeConversationSpec {
+struct FakeConversationSetup {
     WindowHandle hWnd = 0;
     std::wstring firstContact;
     bool contactFails = false;  // no contacts, or no SigninName
@@ -25,18 +25,18 @@ struct FakeConversationSpec {
 
 class FakeConversation final : public Conversation {
 public:
-    explicit FakeConversation(FakeConversationSpec spec) : spec_(std::move(spec)) {}
+    explicit FakeConversation(FakeConversationSetup setup) : setup_(std::move(setup)) {}
     WindowHandle hWnd() override {
-        if (spec_.handleFails) throw Failure();
-        return spec_.hWnd;
+        if (setup_.handleFails) throw Failure();
+        return setup_.hWnd;
     }
     std::wstring firstContactSigninName() override {
-        if (spec_.contactFails) throw Failure();
-        return spec_.firstContact;
+        if (setup_.contactFails) throw Failure();
+        return setup_.firstContact;
     }
 
 private:
-    FakeConversationSpec spec_;
+    FakeConversationSetup setup_;
 };
 
 class FakeMessenger final : public MessengerLink {
@@ -45,7 +45,7 @@ public:
     bool friendlyNameFails = false;
     std::wstring signinName = L"ann@example.test";
     bool signinNameFails = false;
-    std::vector<FakeConversationSpec> recorded;
+    std::vector<FakeConversationSetup> recorded;
     bool conversationsFail = false;
     enum class Opening { opens, fails, givesNothing } opening = Opening::opens;
     WindowHandle nextOpened = 900;
@@ -64,14 +64,14 @@ public:
     std::vector<std::unique_ptr<Conversation>> conversations() override {
         if (conversationsFail) throw Failure();
         std::vector<std::unique_ptr<Conversation>> result;
-        for (const auto& spec : recorded) result.push_back(std::make_unique<FakeConversation>(spec));
+        for (const auto& setup : recorded) result.push_back(std::make_unique<FakeConversation>(setup));
         return result;
     }
     std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) override {
         openedWith.emplace_back(contact);
         if (opening == Opening::fails) throw Failure();
         if (opening == Opening::givesNothing) return nullptr;
-        return std::make_unique<FakeConversation>(FakeConversationSpec{nextOpened, std::wstring(contact)});
+        return std::make_unique<FakeConversation>(FakeConversationSetup{nextOpened, std::wstring(contact)});
     }
 };
 

@@ -140,9 +140,9 @@ TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
 }
 
 TEST_F(NameSwitchTest, UnreadableHandleOfTheCommandConversationPressesNothing) {
-    FakeConversationSpec spec{7, L"Debug.Window"};
-    spec.handleFails = true;
-    messenger.recorded = {spec};
+    FakeConversationSetup setup{7, L"Debug.Window"};
+    setup.handleFails = true;
+    messenger.recorded = {setup};
     names.changeName();
     EXPECT_TRUE(windows.log.empty());
     EXPECT_TRUE(messenger.openedWith.empty());
