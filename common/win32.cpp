@@ -1,8 +1,25 @@
 #include "common/win32.h"
 
+#include <atomic>
 #include <vector>
 
 namespace sonarel {
+namespace {
+
+std::atomic<long> openKeys{0};
+
+}  // namespace
+
+long openRegistryKeys() noexcept { return openKeys; }
+
+void UniqueRegKey::reset(HKEY key) noexcept {
+    if (key_) {
+        RegCloseKey(key_);
+        --openKeys;
+    }
+    key_ = key;
+    if (key_) ++openKeys;
+}
 
 std::string toAnsi(std::wstring_view text) {
     if (text.empty()) return {};

@@ -6,13 +6,38 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 namespace sonarel {
 
-struct RegKeyCloser {
-    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+// Registry keys opened through UniqueRegKey and not yet closed, so that a
+// long run can show that no key is left open.
+long openRegistryKeys() noexcept;
+
+// Owns one open registry key.
+class UniqueRegKey {
+public:
+    UniqueRegKey() noexcept = default;
+    explicit UniqueRegKey(HKEY key) noexcept { reset(key); }
+    UniqueRegKey(const UniqueRegKey&) = delete;
+    UniqueRegKey& operator=(const UniqueRegKey&) = delete;
+    UniqueRegKey(UniqueRegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+    UniqueRegKey& operator=(UniqueRegKey&& other) noexcept {
+        if (this != &other) {
+            reset();
+            key_ = std::exchange(other.key_, nullptr);
+        }
+        return *this;
+    }
+    ~UniqueRegKey() { reset(); }
+
+    HKEY get() const noexcept { return key_; }
+    explicit operator bool() const noexcept { return key_ != nullptr; }
+    void reset(HKEY key = nullptr) noexcept;
+
+private:
+    HKEY key_ = nullptr;
 };
-using UniqueRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyCloser>;
 
 struct HandleCloser {
     void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }

@@ -44,6 +44,8 @@ INPUT key(WORD virtualKey, bool up) {
 
 }  // namespace
 
+std::size_t pendingWindowHides() { return pendingHides().size(); }
+
 WindowHandle Win32WindowSystem::foregroundWindow() {
     return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
 }

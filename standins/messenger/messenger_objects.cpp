@@ -5,6 +5,8 @@
 #include <olectl.h>
 
 #include <map>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "StandInMessenger.h"
@@ -53,6 +55,33 @@ void requireAll(Pointers*... pointers) {
 
 void setText(BSTR* out, const std::wstring& text) { *out = Bstr(text).release(); }
 
+// Counts the stand-in's objects apart from the plug-in's, which share the
+// same ComObject count when both live in one process.
+struct StandInObject {
+    StandInObject() { ++liveStandInObjects(); }
+    StandInObject(const StandInObject&) = delete;
+    StandInObject& operator=(const StandInObject&) = delete;
+    ~StandInObject() { --liveStandInObjects(); }
+};
+
+// The member behind a dispatch id of one of the stand-in's interfaces.
+std::optional<Member> memberOf(REFIID iid, DISPID id) {
+    struct Entry {
+        const IID* iid;
+        DISPID id;
+        Member member;
+    };
+    static const Entry table[] = {
+        {&IID_IStandInMessenger, 0x300, Member::MyFriendlyName}, {&IID_IStandInMessenger, 0x301, Member::MySigninName},
+        {&IID_IStandInMessenger, 0x302, Member::InstantMessage}, {&IID_IStandInConversation, 0x100, Member::hWnd},
+        {&IID_IStandInConversation, 0x200, Member::Contacts},    {&IID_IStandInContacts, 0, Member::FirstContact},
+        {&IID_IStandInContact, 1, Member::SigninName},
+    };
+    for (const Entry& e : table)
+        if (*e.iid == iid && e.id == id) return e.member;
+    return std::nullopt;
+}
+
 // IDispatch of Interface from the type library; further interfaces may follow.
 template <class Derived, class Interface, class... Others>
 class Automation : public ComObject<Derived, Interface, Others...> {
@@ -77,20 +106,32 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override {
         return comBoundary([&] {
+            if (auto state = answers_.lock()) {
+                auto member = memberOf(__uuidof(Interface), id);
+                Answer how = member ? state->answerFor(*member) : Answer::asUsual;
+                if (how != Answer::asUsual) return misanswer(how, result);
+            }
             return DispInvoke(static_cast<Interface*>(this), vtableInfo(__uuidof(Interface)), id, flags, params,
                               result, exception, argError);
         });
     }
 
 protected:
+    explicit Automation(std::weak_ptr<MessengerState> answers = {}) : answers_(std::move(answers)) {}
     void* findInterface(REFIID iid) override {
         return iid == IID_IDispatch ? static_cast<Interface*>(this) : nullptr;
     }
+    // Where the test switches for bad answers are kept.
+    std::weak_ptr<MessengerState> answers_;
+
+private:
+    StandInObject counted_;
 };
 
 class Contact final : public Automation<Contact, IStandInContact> {
 public:
-    explicit Contact(std::wstring signinName) : signinName_(std::move(signinName)) {}
+    Contact(std::weak_ptr<MessengerState> state, std::wstring signinName)
+        : Automation(std::move(state)), signinName_(std::move(signinName)) {}
     STDMETHODIMP get_SigninName(BSTR* result) override {
         return comBoundary([&] {
             requireAll(result);
@@ -105,13 +146,14 @@ private:
 
 class Contacts final : public Automation<Contacts, IStandInContacts> {
 public:
-    explicit Contacts(std::vector<std::wstring> names) : names_(std::move(names)) {}
+    Contacts(std::weak_ptr<MessengerState> state, std::vector<std::wstring> names)
+        : Automation(std::move(state)), names_(std::move(names)) {}
     STDMETHODIMP get_Item(LONG index, IDispatch** result) override {
         return comBoundary([&] {
             requireAll(result);
             *result = nullptr;
             if (index < 0 || static_cast<size_t>(index) >= names_.size()) return DISP_E_BADINDEX;
-            *result = makeComObject<Contact>(names_[static_cast<size_t>(index)]).Detach();
+            *result = makeComObject<Contact>(answers_, names_[static_cast<size_t>(index)]).Detach();
             return S_OK;
         });
     }
@@ -127,7 +169,8 @@ private:
 
 class Conversation final : public Automation<Conversation, IStandInConversation> {
 public:
-    Conversation(HWND window, std::wstring contact) : window_(window), contact_(std::move(contact)) {}
+    Conversation(std::weak_ptr<MessengerState> state, HWND window, std::wstring contact)
+        : Automation(std::move(state)), window_(window), contact_(std::move(contact)) {}
     STDMETHODIMP get_hWnd(LONG* result) override {
         if (!result) return E_POINTER;
         *result = static_cast<LONG>(reinterpret_cast<INT_PTR>(window_));
@@ -136,7 +179,9 @@ public:
     STDMETHODIMP get_Contacts(IDispatch** result) override {
         return comBoundary([&] {
             requireAll(result);
-            *result = makeComObject<Contacts>(std::vector<std::wstring>{contact_}).Detach();
+            if (auto state = answers_.lock(); state && std::exchange(state->closeOnContactsRead, false))
+                state->close(window_);
+            *result = makeComObject<Contacts>(answers_, std::vector<std::wstring>{contact_}).Detach();
             return S_OK;
         });
     }
@@ -199,12 +244,13 @@ private:
     ComPtr<IConnectionPointContainer> container_;
     std::weak_ptr<MessengerState> state_;
     const void* source_;
+    StandInObject counted_;
 };
 
 class Messenger final
     : public Automation<Messenger, IStandInMessenger, IConnectionPointContainer, IProvideClassInfo> {
 public:
-    explicit Messenger(std::weak_ptr<MessengerState> state) : state_(std::move(state)) {}
+    explicit Messenger(std::weak_ptr<MessengerState> state) : Automation(state), state_(std::move(state)) {}
     ~Messenger() override {
         if (auto state = state_.lock()) state->dropSinks(this);
     }
@@ -279,7 +325,8 @@ public:
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         return comBoundary([&] {
-            running(state_);
+            HRESULT failure = running(state_)->creationFailure;
+            if (FAILED(failure)) return failure;
             return makeComObject<Messenger>(state_)->QueryInterface(iid, object);
         });
     }
@@ -287,14 +334,55 @@ public:
 
 private:
     std::weak_ptr<MessengerState> state_;
+    StandInObject counted_;
 };
 
 }  // namespace
 
-ComPtr<IDispatch> makeConversationObject(HWND window, std::wstring contact) {
+ComPtr<IDispatch> makeConversationObject(std::weak_ptr<MessengerState> state, HWND window, std::wstring contact) {
     ComPtr<IDispatch> object;
-    throwIfFailed(makeComObject<Conversation>(window, std::move(contact)).As(&object));
+    throwIfFailed(makeComObject<Conversation>(std::move(state), window, std::move(contact)).As(&object));
     return object;
+}
+
+// A contact list without contacts: its default member needs an index, so
+// it yields no value of its own.
+ComPtr<IDispatch> makeObjectWithoutMembers() {
+    ComPtr<IDispatch> object;
+    throwIfFailed(makeComObject<Contacts>(std::weak_ptr<MessengerState>{}, std::vector<std::wstring>{}).As(&object));
+    return object;
+}
+
+HRESULT misanswer(Answer how, VARIANT* result) {
+    if (how == Answer::failure) return E_FAIL;
+    if (!result) return S_OK;
+    VariantInit(result);
+    switch (how) {
+        case Answer::number:
+            result->vt = VT_I4;
+            result->lVal = 42;
+            break;
+        case Answer::text:
+            result->vt = VT_BSTR;
+            result->bstrVal = Bstr(L"not a handle").release();
+            break;
+        case Answer::object:
+            result->vt = VT_DISPATCH;
+            result->pdispVal = makeObjectWithoutMembers().Detach();
+            break;
+        case Answer::nullObject:
+            result->vt = VT_DISPATCH;
+            result->pdispVal = nullptr;
+            break;
+        default:
+            break;  // nothing: VT_EMPTY
+    }
+    return S_OK;
+}
+
+std::atomic<long>& liveStandInObjects() {
+    static std::atomic<long> count{0};
+    return count;
 }
 
 ComPtr<IClassFactory> makeMessengerFactory(std::weak_ptr<MessengerState> state) {

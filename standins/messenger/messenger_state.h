@@ -3,8 +3,11 @@
 // objects share. All on one thread.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <deque>
+#include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +21,7 @@ namespace sonarel::standin {
 inline constexpr DISPID dispidOnIMWindowCreated = 0x1A0;
 inline constexpr DISPID dispidOnIMWindowDestroyed = 0x1A1;
 
-class MessengerState {
+class MessengerState : public std::enable_shared_from_this<MessengerState> {
 public:
     MessengerState(std::wstring signinName, std::wstring friendlyName);
     MessengerState(const MessengerState&) = delete;
@@ -44,6 +47,14 @@ public:
     bool unadvise(DWORD cookie);
     void dropSinks(const void* source);
     void raisePendingEvents();
+    void raise(DISPID id, Variant argument);
+
+    // Test switches (see StandInMessenger).
+    std::map<Member, Answer> answers;
+    HRESULT creationFailure = S_OK;
+    bool closeOnContactsRead = false;
+    // How the member answers now; asUsual when no switch is set.
+    Answer answerFor(Member member) const;
 
     // Automation calls: counted, and optionally letting messages through.
     class Call {
@@ -75,7 +86,7 @@ private:
     };
     struct Event {
         DISPID id;
-        ComPtr<IDispatch> window;
+        Variant argument;  // VT_EMPTY: the event carries no argument
     };
     void queue(DISPID id, ComPtr<IDispatch> window);
 
@@ -97,7 +108,12 @@ HHOOK installActivationGuard(MessengerState& state);
 void removeActivationGuard(HHOOK hook);
 
 // Automation objects (messenger_objects.cpp).
-ComPtr<IDispatch> makeConversationObject(HWND window, std::wstring contact);
+ComPtr<IDispatch> makeConversationObject(std::weak_ptr<MessengerState> state, HWND window, std::wstring contact);
+// An automation object of the stand-in that has no members a window has.
+ComPtr<IDispatch> makeObjectWithoutMembers();
+// Sets the result of a member that answers badly; returns the HRESULT.
+HRESULT misanswer(Answer how, VARIANT* result);
+std::atomic<long>& liveStandInObjects();
 ComPtr<IClassFactory> makeMessengerFactory(std::weak_ptr<MessengerState> state);
 
 }  // namespace sonarel::standin

@@ -42,7 +42,7 @@ MessengerState::~MessengerState() {
 ComPtr<IDispatch> MessengerState::open(std::wstring contact) {
     HWND window = createConversationWindow(*this, contact, cascade_++ % 8);
     if (!window) throw HResultError(HRESULT_FROM_WIN32(GetLastError()));
-    ComPtr<IDispatch> object = makeConversationObject(window, contact);
+    ComPtr<IDispatch> object = makeConversationObject(weak_from_this(), window, contact);
     conversations_.push_back({window, std::move(contact), object});
     queue(dispidOnIMWindowCreated, object);
     ShowWindow(window, SW_SHOW);
@@ -97,8 +97,20 @@ void MessengerState::dropSinks(const void* source) {
 }
 
 void MessengerState::queue(DISPID id, ComPtr<IDispatch> window) {
-    pending_.push_back({id, std::move(window)});
+    Variant argument;
+    argument.get()->vt = VT_DISPATCH;
+    argument.get()->pdispVal = window.Detach();
+    raise(id, std::move(argument));
+}
+
+void MessengerState::raise(DISPID id, Variant argument) {
+    pending_.push_back({id, std::move(argument)});
     postEventNotice(notifier_);
+}
+
+Answer MessengerState::answerFor(Member member) const {
+    auto it = answers.find(member);
+    return it == answers.end() ? Answer::asUsual : it->second;
 }
 
 void MessengerState::raisePendingEvents() {
@@ -109,11 +121,8 @@ void MessengerState::raisePendingEvents() {
         std::vector<ComPtr<IDispatch>> sinks;
         for (const auto& s : sinks_) sinks.push_back(s.sink);
         for (const auto& sink : sinks) {
-            VARIANT arg;
-            VariantInit(&arg);
-            arg.vt = VT_DISPATCH;
-            arg.pdispVal = event.window.Get();
-            DISPPARAMS params{&arg, nullptr, 1, 0};
+            bool hasArgument = event.argument.type() != VT_EMPTY;
+            DISPPARAMS params{hasArgument ? event.argument.get() : nullptr, nullptr, hasArgument ? 1u : 0u, 0};
             sink->Invoke(event.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                          nullptr);
         }
@@ -169,6 +178,31 @@ void StandInMessenger::refuseActivation(bool refuse) { state_->refuseActivation 
 void StandInMessenger::letMessagesThroughWhileReadingFriendlyName(std::chrono::milliseconds duration) {
     state_->messagesDuringFriendlyName = duration;
 }
+
+void StandInMessenger::answer(Member member, Answer how) { state_->answers[member] = how; }
+void StandInMessenger::failCreation(HRESULT result) { state_->creationFailure = result; }
+void StandInMessenger::closeConversationWhenContactsAreRead() { state_->closeOnContactsRead = true; }
+
+void StandInMessenger::raiseWindowEvent(WindowEvent event, EventArgument argument) {
+    Variant value;
+    switch (argument) {
+        case EventArgument::objectWithoutHwnd:
+            value.get()->vt = VT_DISPATCH;
+            value.get()->pdispVal = makeObjectWithoutMembers().Detach();
+            break;
+        case EventArgument::nullObject:
+            value.get()->vt = VT_DISPATCH;
+            value.get()->pdispVal = nullptr;
+            break;
+        case EventArgument::number: value = Variant(42L); break;
+        case EventArgument::text: value = Variant(std::wstring_view(L"HWND42")); break;
+        case EventArgument::none: break;
+    }
+    state_->raise(event == WindowEvent::created ? dispidOnIMWindowCreated : dispidOnIMWindowDestroyed,
+                  std::move(value));
+}
+
+long StandInMessenger::liveObjects() { return liveStandInObjects(); }
 
 int StandInMessenger::automationCalls() const { return state_->calls; }
 int StandInMessenger::deepestCallNesting() const { return state_->deepestNesting; }

@@ -22,6 +22,21 @@ struct ConversationInfo {
     std::wstring contact;
 };
 
+// Test switches: members of the automation objects that answer badly.
+enum class Member { MyFriendlyName, MySigninName, InstantMessage, hWnd, Contacts, FirstContact, SigninName };
+enum class Answer {
+    asUsual,
+    failure,     // a failing HRESULT
+    number,      // the number 42
+    text,        // the text "not a handle"
+    object,      // an object that has no default member
+    nullObject,  // an object reference that is null
+    nothing,     // success, and an empty result
+};
+// The argument that a raised window event carries.
+enum class EventArgument { objectWithoutHwnd, nullObject, number, text, none };
+enum class WindowEvent { created, destroyed };
+
 // Called when Alt+0 is pressed in a conversation window.
 using HotKeyHandler = std::function<void(const ConversationInfo& conversation)>;
 
@@ -57,6 +72,18 @@ public:
     // Reading MyFriendlyName processes the thread's messages for this long,
     // as a call into another process may.
     void letMessagesThroughWhileReadingFriendlyName(std::chrono::milliseconds duration);
+    // Bad input, for the tests of the plug-in's hardening.
+    void answer(Member member, Answer how);
+    // Creating a messenger object fails with this result (S_OK: it works).
+    void failCreation(HRESULT result);
+    // The next read of a conversation's Contacts closes that conversation
+    // first, as a user closing it at that moment would.
+    void closeConversationWhenContactsAreRead();
+    // Raises an event whose argument is not a usable window.
+    void raiseWindowEvent(WindowEvent event, EventArgument argument);
+    // Automation objects of the stand-in alive now, in this process.
+    static long liveObjects();
+
     // Automation calls on messenger objects so far, and the deepest nesting
     // of such calls seen.
     int automationCalls() const;

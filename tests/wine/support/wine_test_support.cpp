@@ -80,7 +80,7 @@ std::optional<DWORD> readRegDword(HKEY root, const std::wstring& path, const wch
     return value;
 }
 
-bool regKeyExists(HKEY root, const std::wstring& path) { return openKey(root, path, KEY_READ) != nullptr; }
+bool regKeyExists(HKEY root, const std::wstring& path) { return static_cast<bool>(openKey(root, path, KEY_READ)); }
 
 void writeRegValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
                    DWORD bytes) {
