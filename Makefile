@@ -37,6 +37,7 @@ screens: test
 
 bench: build
 	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-bench.exe
+	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-soak.exe
 
 fuzz: native
 	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=$(or $(FUZZ_TIME),120) >/dev/null

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "bench/dll_facts.h"
+#include "bench/switch_bench.h"
 #include "bench/tick_bench.h"
 #include "tests/wine/support/wine_test_support.h"
 
@@ -11,6 +12,8 @@ int main() {
     ComApartment apartment;
     std::printf("## Poll tick\n\n");
     bench::benchmarkTicks(1.3);
+    std::printf("\n## One name switch\n\n");
+    bench::benchmarkSwitch(150);
     std::printf("\n## Built DLL\n\n");
     bench::reportDllFacts(testing::pluginPath(), 256);
     return 0;

@@ -16,6 +16,26 @@ struct Timing {
     double p90 = 0;
 };
 
+// Median and spread of single samples (microseconds).
+inline Timing summarize(std::vector<double> samples) {
+    if (samples.empty()) return {};
+    std::sort(samples.begin(), samples.end());
+    auto at = [&](double q) { return samples[static_cast<size_t>(q * (samples.size() - 1))]; };
+    return {at(0.5), at(0.1), at(0.9)};
+}
+
+// Microseconds on the performance counter.
+inline double nowMicroseconds() {
+    static const double perMicrosecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return double(frequency.QuadPart) / 1e6;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / perMicrosecond;
+}
+
 // Runs the operation in batches and reports per-call times.
 inline Timing measure(const std::function<void()>& operation, int batches = 201, int perBatch = 20) {
     LARGE_INTEGER frequency, start, end;

@@ -45,6 +45,7 @@ void QuickTextHost::hotKey(const ConversationInfo& conversation) {
     auto message = readText(path, L"Message");
     if (!message || readNumber(path, L"AutoSend") == 0) return;  // nothing to send at once
     sent_.push_back({conversation.contact, *message});
+    ++sentCount_;
     if (message->starts_with(nameCommand)) messenger_.setFriendlyName(message->substr(nameCommand.size()));
     if (onSent) onSent(sent_.back());
 }

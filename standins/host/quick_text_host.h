@@ -28,6 +28,10 @@ public:
     ~QuickTextHost();
 
     const std::vector<SentText>& sent() const { return sent_; }
+    // Texts sent since the start, also those forgotten since.
+    long long sentCount() const { return sentCount_; }
+    // Drops the record of the texts sent so far (a long run keeps counts only).
+    void forgetSent() { sent_.clear(); }
     // Hot-key presses seen, whether or not they sent anything.
     int hotKeys() const { return hotKeys_; }
     // Called after each text is sent (and carried out).
@@ -39,6 +43,7 @@ private:
     StandInMessenger& messenger_;
     std::vector<SentText> sent_;
     int hotKeys_ = 0;
+    long long sentCount_ = 0;
 };
 
 }  // namespace sonarel::standin

@@ -1,0 +1,43 @@
+#include "tests/wine/names/direct_chain.h"
+
+#include "names/win32_window_system.h"
+
+namespace sonarel::testing {
+namespace {
+
+const std::wstring kHostRoot = L"Software\\Verdalt";
+
+}  // namespace
+
+DirectChain::DirectChain(ChainOptions options)
+    : clean_(std::make_unique<CleanSettings>()), messenger(options.signinName, kPlainName), host(messenger) {
+    deleteRegTree(HKEY_CURRENT_USER, kHostRoot);
+    if (options.currentNameMode) {
+        settings.WriteSetting(keys::CurrentName, L"1");
+        settings.WriteSetting(keys::CurrentTag, kTag);
+    }
+    settings.WriteSetting(keys::onOff, L"1");
+    if (options.messengerRunning) messenger.registerClassObject();
+    form.load();
+}
+
+DirectChain::~DirectChain() {
+    player.close();
+    waitUntil([] { return pendingWindowHides() == 0; }, 1s);
+    deleteRegTree(HKEY_CURRENT_USER, kHostRoot);
+}
+
+bool DirectChain::tickAndDeliver(std::chrono::milliseconds deadline) {
+    tick();
+    return waitUntil([&] { return host.sentCount() >= names.calls() - callsWithoutSend; }, deadline);
+}
+
+bool DirectChain::openCommandConversation(const std::wstring& title) {
+    player.show(title);
+    long long before = names.calls();
+    tick();
+    callsWithoutSend += names.calls() - before;
+    return waitUntil([&] { return imWindows->count() == 1 && pendingWindowHides() == 0; }, 5s);
+}
+
+}  // namespace sonarel::testing

@@ -1,0 +1,71 @@
+#pragma once
+// The chain assembled in the calling thread from the plug-in's own parts,
+// without the DLL and its one-second timer: the settings store, the player
+// windows, the name-switching form and the watcher, with a player window,
+// the stand-in messenger and the host's quick texts. Ticks are driven
+// directly, so a test or a long run goes as fast as the chain allows.
+#include <chrono>
+#include <memory>
+
+#include "names/frm_send_text.h"
+#include "settings/settings_store.h"
+#include "tests/wine/names/chain_support.h"
+#include "watcher/watcher.h"
+#include "watcher/win32_player_windows.h"
+
+namespace sonarel::testing {
+
+// Counts the watcher's calls on their way to the form.
+class CountingNames final : public NameSwitcher {
+public:
+    explicit CountingNames(NameSwitcher& names) : names_(names) {}
+    void changeName() override {
+        ++switches;
+        names_.changeName();
+    }
+    void changeNameBack() override {
+        ++restores;
+        names_.changeNameBack();
+    }
+    long long calls() const { return switches + restores; }
+    long long switches = 0;
+    long long restores = 0;
+
+private:
+    NameSwitcher& names_;
+};
+
+class DirectChain {
+public:
+    // Cleans the settings and the host's area, sets the mode, registers the
+    // messenger (when running) and loads the form.
+    explicit DirectChain(ChainOptions options = {});
+    ~DirectChain();
+
+    void tick() { watcher.pollTick(); }
+    // Ticks once, and waits until the host has received a
+    // text for every call the tick made that could send one. False when
+    // something did not arrive in time.
+    bool tickAndDeliver(std::chrono::milliseconds deadline = 5s);
+    // Opens the command conversation through a first switch and waits until
+    // it is recorded and hidden: from then on every call sends.
+    bool openCommandConversation(const std::wstring& title);
+
+private:
+    std::unique_ptr<CleanSettings> clean_;
+
+public:
+    standin::StandInMessenger messenger;
+    standin::QuickTextHost host;
+    PlayerWindow player;
+    SettingsStore settings;
+    ConversationWindows imWindows{std::in_place};
+    frmSendText form{settings, imWindows};
+    CountingNames names{form};
+    Win32PlayerWindows playerWindows;
+    Watcher watcher{settings, playerWindows, names};
+    // Calls that could not send: the one that opened the conversation.
+    long long callsWithoutSend = 0;
+};
+
+}  // namespace sonarel::testing
