@@ -21,6 +21,15 @@ Variant invokeDefault(IDispatch* object, Variant argument) {
     return result;
 }
 
+// A name the messenger gives: a string, or nothing at all (the empty
+// name). A number or an object is no name; converting it would put "42"
+// or an object's default value into the display name or the registry path,
+// so such an answer counts as a failed read.
+std::wstring nameText(const Variant& value) {
+    if (value.type() != VT_BSTR && value.type() != VT_EMPTY) throw HResultError(DISP_E_TYPEMISMATCH);
+    return value.text();
+}
+
 class DispatchConversation final : public Conversation {
 public:
     explicit DispatchConversation(ComPtr<IDispatch> window) : window_(std::move(window)) {}
@@ -31,7 +40,7 @@ public:
     std::wstring firstContactSigninName() override {
         ComPtr<IDispatch> contacts = require(getProperty(window_.Get(), messengerMember::Contacts).object());
         ComPtr<IDispatch> first = require(invokeDefault(contacts.Get(), Variant(0L)).object());
-        return getProperty(first.Get(), messengerMember::SigninName).text();
+        return nameText(getProperty(first.Get(), messengerMember::SigninName));
     }
 
 private:
@@ -50,11 +59,11 @@ IDispatch* ComMessengerLink::messengerUser() {
 }
 
 std::wstring ComMessengerLink::myFriendlyName() {
-    return getProperty(messengerUser(), messengerMember::MyFriendlyName).text();
+    return nameText(getProperty(messengerUser(), messengerMember::MyFriendlyName));
 }
 
 std::wstring ComMessengerLink::mySigninName() {
-    return getProperty(messengerUser(), messengerMember::MySigninName).text();
+    return nameText(getProperty(messengerUser(), messengerMember::MySigninName));
 }
 
 // Walks oIMWindows with its enumerator, as a for-each loop does.

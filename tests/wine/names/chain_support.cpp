@@ -58,6 +58,7 @@ Chain::Chain(ChainOptions options)
         settings.WriteSetting(keys::CurrentName, L"1");
         settings.WriteSetting(keys::CurrentTag, kTag);
     }
+    messenger.failCreation(options.messengerCreation);
     if (options.messengerRunning) messenger.registerClassObject();
 }
 

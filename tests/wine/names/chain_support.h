@@ -38,6 +38,8 @@ struct ChainOptions {
     bool messengerRunning = true;
     // Current-name mode with kTag unless told otherwise.
     bool currentNameMode = true;
+    // Creating a messenger object fails with this, when it is a failure.
+    HRESULT messengerCreation = S_OK;
 };
 
 class Chain {

@@ -17,6 +17,7 @@ DirectChain::DirectChain(ChainOptions options)
         settings.WriteSetting(keys::CurrentTag, kTag);
     }
     settings.WriteSetting(keys::onOff, L"1");
+    messenger.failCreation(options.messengerCreation);
     if (options.messengerRunning) messenger.registerClassObject();
     form.load();
 }
@@ -38,6 +39,13 @@ bool DirectChain::openCommandConversation(const std::wstring& title) {
     tick();
     callsWithoutSend += names.calls() - before;
     return waitUntil([&] { return imWindows->count() == 1 && pendingWindowHides() == 0; }, 5s);
+}
+
+std::vector<HWND> DirectChain::commandConversations() const {
+    std::vector<HWND> windows;
+    for (const auto& c : messenger.conversations())
+        if (c.contact == L"Debug.Window") windows.push_back(c.window);
+    return windows;
 }
 
 }  // namespace sonarel::testing

@@ -50,6 +50,9 @@ public:
     // Opens the command conversation through a first switch and waits until
     // it is recorded and hidden: from then on every call sends.
     bool openCommandConversation(const std::wstring& title);
+    // The open conversations with the command contact.
+    std::vector<HWND> commandConversations() const;
+    std::wstring quickTextPath() const { return standin::quickTextPath(messenger.signinName()); }
 
 private:
     std::unique_ptr<CleanSettings> clean_;

@@ -1,0 +1,39 @@
+#include "tests/wine/hardening/hardening_support.h"
+
+#include "names/win32_window_system.h"
+
+namespace sonarel::testing {
+
+void showAndTick(DirectChain& chain, const std::wstring& title) {
+    chain.player.show(title);
+    chain.tick();
+    // Keys already pressed are delivered before the timers of the hides.
+    waitUntil([] { return pendingWindowHides() == 0; }, 2s);
+    pumpMessagesFor(20ms);
+}
+
+void switchAndRestore(DirectChain& chain, Titles& titles) {
+    showAndTick(chain, titles.playing());
+    showAndTick(chain, titles.stopped());
+    chain.tick();
+    waitUntil([] { return pendingWindowHides() == 0; }, 2s);
+}
+
+bool deliversAgain(DirectChain& chain, Titles& titles) {
+    bool switched = false;
+    for (int attempt = 0; attempt < 3 && !switched; ++attempt) {
+        long long before = chain.host.sentCount();
+        showAndTick(chain, titles.playing());
+        switched = waitUntil([&] { return chain.host.sentCount() > before; }, 1s) && !chain.host.sent().empty() &&
+                   chain.host.sent().back().text == kListeningCommand;
+    }
+    if (!switched || chain.messenger.friendlyName() != kListeningName) return false;
+    showAndTick(chain, titles.stopped());
+    chain.tick();
+    return waitUntil([&] {
+        return !chain.host.sent().empty() && chain.host.sent().back().text == L"/name Ann" &&
+               chain.messenger.friendlyName() == kPlainName;
+    }, 2s);
+}
+
+}  // namespace sonarel::testing

@@ -1,0 +1,156 @@
+// The messenger answering badly: the plug-in keeps ticking, sends no text
+// made from a bad answer, presses no key outside a conversation, and once
+// the messenger behaves again the next switches reach the host.
+#include <gtest/gtest.h>
+
+#include "tests/wine/hardening/hardening_support.h"
+#include "tests/wine/support/plugin_environment.h"
+
+namespace sonarel::testing {
+namespace {
+
+using standin::Answer;
+using standin::EventArgument;
+using standin::Member;
+using standin::WindowEvent;
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new PluginEnvironment);
+
+const std::wstring kHostUsers = L"Software\\Verdalt\\Quorvex2";
+
+// No sent text and no key of the host's area may come from the answer "42"
+// or "not a handle".
+void expectNothingMadeOfTheBadAnswer(const DirectChain& chain, const std::string& what) {
+    for (const auto& sent : chain.host.sent()) {
+        EXPECT_EQ(sent.text.find(L"42"), std::wstring::npos) << what;
+        EXPECT_EQ(sent.text.find(L"not a handle"), std::wstring::npos) << what;
+    }
+    EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, kHostUsers + L"\\42")) << what;
+    EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, kHostUsers + L"\\not a handle")) << what;
+}
+
+std::string nameOf(Member member, Answer how) {
+    static const char* members[] = {"MyFriendlyName", "MySigninName", "InstantMessage", "hWnd",
+                                    "Contacts",       "FirstContact", "SigninName"};
+    static const char* answers[] = {"as usual", "failure", "number", "text", "object", "null object", "nothing"};
+    return std::string(members[static_cast<int>(member)]) + " answering " + answers[static_cast<int>(how)];
+}
+
+TEST(MessengerBadInput, EveryMemberAnsweringBadlyLosesNothing) {
+    struct Case {
+        Member member;
+        std::vector<Answer> answers;
+    };
+    const std::vector<Case> cases = {
+        {Member::MyFriendlyName, {Answer::failure, Answer::number, Answer::object, Answer::nullObject, Answer::nothing}},
+        {Member::MySigninName, {Answer::failure, Answer::number, Answer::object, Answer::nothing}},
+        {Member::InstantMessage, {Answer::failure, Answer::nothing, Answer::nullObject, Answer::number, Answer::object}},
+        {Member::hWnd, {Answer::failure, Answer::text, Answer::object}},
+        {Member::Contacts, {Answer::failure, Answer::number, Answer::nullObject, Answer::object}},
+        {Member::FirstContact, {Answer::failure, Answer::nothing, Answer::number}},
+        {Member::SigninName, {Answer::failure, Answer::number, Answer::object, Answer::nothing}},
+    };
+    for (const Case& c : cases) {
+        for (Answer how : c.answers) {
+            const std::string what = nameOf(c.member, how);
+            onNewApartmentThread([&] {
+                DirectChain chain;
+                Titles titles;
+                // Half the cases start with the command conversation open,
+                // half have to open it while the messenger answers badly.
+                bool openFirst = static_cast<int>(how) % 2 == 0;
+                if (openFirst) ASSERT_TRUE(chain.openCommandConversation(titles.playing())) << what;
+                chain.messenger.answer(c.member, how);
+
+                switchAndRestore(chain, titles);
+                switchAndRestore(chain, titles);
+                EXPECT_EQ(chain.names.calls(), openFirst ? 9 : 8) << what << ": every tick ran its switches";
+                EXPECT_EQ(chain.player.strayHotKeys(), 0) << what;
+                expectNothingMadeOfTheBadAnswer(chain, what);
+
+                chain.messenger.answer(c.member, Answer::asUsual);
+                EXPECT_TRUE(deliversAgain(chain, titles)) << what;
+            });
+        }
+    }
+}
+
+TEST(MessengerBadInput, NotRegisteredOrFailingCreationKeepsTheTicksGoing) {
+    struct Case {
+        const char* what;
+        ChainOptions options;
+    };
+    const Case cases[] = {
+        {"not registered", ChainOptions{.messengerRunning = false}},
+        {"creation failing", ChainOptions{.messengerCreation = E_OUTOFMEMORY}},
+        {"creation refused", ChainOptions{.messengerCreation = CO_E_SERVER_EXEC_FAILURE}},
+    };
+    for (const Case& c : cases) {
+        onNewApartmentThread([&] {
+            DirectChain chain(c.options);
+            Titles titles;
+            EXPECT_FALSE(chain.form.messengerConnected()) << c.what;
+            HWND bob = chain.messenger.openConversation(L"bob@example.test");
+            SetForegroundWindow(bob);
+            switchAndRestore(chain, titles);
+            EXPECT_EQ(chain.names.calls(), 4) << c.what;
+            EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Verdalt")) << c.what << ": no name to store";
+            EXPECT_TRUE(chain.host.sent().empty()) << c.what;
+            EXPECT_EQ(chain.player.strayHotKeys(), 0) << c.what;
+
+            // The messenger comes up: with a conversation in front the next
+            // switch reaches the host.
+            chain.messenger.failCreation(S_OK);
+            chain.messenger.registerClassObject();
+            SetForegroundWindow(bob);
+            showAndTick(chain, titles.playing());
+            ASSERT_TRUE(waitUntil([&] { return !chain.host.sent().empty(); }, 2s)) << c.what;
+            EXPECT_EQ(chain.host.sent().back().text, kListeningCommand) << c.what;
+            EXPECT_EQ(chain.host.sent().back().contact, L"bob@example.test") << c.what;
+        });
+    }
+}
+
+// The user closes the command conversation while the switch is between
+// its search and the key press: no key goes astray, the closed one is
+// dropped, and a new one carries the next switches.
+TEST(MessengerBadInput, ConversationClosedBetweenSearchAndKeyPress) {
+    onNewApartmentThread([] {
+        DirectChain chain;
+        Titles titles;
+        ASSERT_TRUE(chain.openCommandConversation(titles.playing()));
+        HWND first = chain.commandConversations().at(0);
+        long long sentBefore = chain.host.sentCount();
+
+        chain.messenger.closeConversationWhenContactsAreRead();
+        showAndTick(chain, titles.playing());
+        EXPECT_FALSE(IsWindow(first));
+        EXPECT_TRUE(waitUntil([&] { return chain.imWindows->count() == 0; }, 2s)) << "the closed one is dropped";
+        EXPECT_EQ(chain.host.sentCount(), sentBefore);
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+
+        EXPECT_TRUE(deliversAgain(chain, titles));
+        EXPECT_EQ(chain.commandConversations().size(), 1u);
+    });
+}
+
+TEST(MessengerBadInput, WindowEventsWithoutAWindowChangeNothing) {
+    const EventArgument arguments[] = {EventArgument::objectWithoutHwnd, EventArgument::nullObject,
+                                       EventArgument::number, EventArgument::text, EventArgument::none};
+    onNewApartmentThread([&] {
+        DirectChain chain;
+        Titles titles;
+        ASSERT_TRUE(chain.openCommandConversation(titles.playing()));
+        for (WindowEvent event : {WindowEvent::created, WindowEvent::destroyed})
+            for (EventArgument argument : arguments) chain.messenger.raiseWindowEvent(event, argument);
+        pumpMessagesFor(100ms);
+        EXPECT_EQ(chain.imWindows->count(), 1u);
+        switchAndRestore(chain, titles);
+        EXPECT_TRUE(deliversAgain(chain, titles));
+        EXPECT_EQ(chain.commandConversations().size(), 1u) << "the recorded conversation carried every switch";
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+    });
+}
+
+}  // namespace
+}  // namespace sonarel::testing
