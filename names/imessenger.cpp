@@ -4,6 +4,7 @@
 
 #include "common/dispatch.h"
 #include "common/no_destructor.h"
+#include "common/type_info_dispatch.h"
 
 namespace sonarel {
 namespace {
@@ -147,31 +148,21 @@ KeyedCollection<ComPtr<IDispatch>>& IMessenger::windows() {
 
 void* IMessenger::findInterface(REFIID iid) { return iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr; }
 
-STDMETHODIMP IMessenger::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
+STDMETHODIMP IMessenger::GetTypeInfoCount(UINT* count) { return typeInfoDispatch::getTypeInfoCount(count); }
 
 STDMETHODIMP IMessenger::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return comBoundary([&] {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        *info = ComPtr<ITypeInfo>(messengerTypeInfo()).Detach();
-        return S_OK;
-    });
+    return comBoundary([&] { return typeInfoDispatch::getTypeInfo(messengerTypeInfo(), index, info); });
 }
 
 STDMETHODIMP IMessenger::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return comBoundary([&] { return DispGetIDsOfNames(messengerTypeInfo(), names, count, ids); });
+    return comBoundary([&] { return typeInfoDispatch::getIDsOfNames(messengerTypeInfo(), names, count, ids); });
 }
 
 STDMETHODIMP IMessenger::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                 EXCEPINFO* exception, UINT* argError) {
     return comBoundary([&] {
-        return DispInvoke(static_cast<_IMessenger*>(this), messengerTypeInfo(), id, flags, params, result, exception,
-                          argError);
+        return typeInfoDispatch::invoke(static_cast<_IMessenger*>(this), messengerTypeInfo(), id, flags, params,
+                                        result, exception, argError);
     });
 }
 

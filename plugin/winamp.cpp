@@ -1,8 +1,7 @@
 #include "plugin/winamp.h"
 
-#include <vector>
-
 #include "common/no_destructor.h"
+#include "common/type_info_dispatch.h"
 #include "common/win32.h"
 #include "plugin/host_commands.h"
 #include "settings/settings_store.h"
@@ -59,30 +58,6 @@ bool runHostCommand(std::wstring_view typed, BSTR* sResult) {
     return true;
 }
 
-// A host may pass "nothing" for an object parameter as an empty or null
-// variant; the type-library dispatcher expects a real object variant there
-// and would read through the missing pointer. Hand it a null object instead.
-std::vector<VARIANT> withNullObjects(ITypeInfo* info, DISPID id, const DISPPARAMS& params) {
-    std::vector<VARIANT> args(params.rgvarg, params.rgvarg + params.cArgs);
-    if (params.cNamedArgs != 0) return args;
-    ComPtr<ITypeInfo2> info2;
-    UINT index = 0;
-    if (FAILED(info->QueryInterface(IID_PPV_ARGS(&info2))) ||
-        FAILED(info2->GetFuncIndexOfMemId(id, INVOKE_FUNC, &index)))
-        return args;
-    FUNCDESC* func = nullptr;
-    if (FAILED(info->GetFuncDesc(index, &func))) return args;
-    for (UINT p = 0; p < args.size() && p < static_cast<UINT>(func->cParams); ++p) {
-        VARIANT& arg = args[args.size() - 1 - p];  // arguments come in reverse order
-        if (func->lprgelemdescParam[p].tdesc.vt == VT_DISPATCH && (arg.vt == VT_EMPTY || arg.vt == VT_NULL)) {
-            arg.vt = VT_DISPATCH;
-            arg.pdispVal = nullptr;
-        }
-    }
-    info->ReleaseFuncDesc(func);
-    return args;
-}
-
 }  // namespace
 
 ITypeInfo* winampTypeInfo() {
@@ -96,35 +71,21 @@ using namespace sonarel;
 
 void* winamp::findInterface(REFIID iid) { return iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr; }
 
-STDMETHODIMP winamp::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
+STDMETHODIMP winamp::GetTypeInfoCount(UINT* count) { return typeInfoDispatch::getTypeInfoCount(count); }
 
 STDMETHODIMP winamp::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return comBoundary([&] {
-        requireAll(info);
-        *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        ComPtr<ITypeInfo> shared(winampTypeInfo());
-        *info = shared.Detach();
-        return S_OK;
-    });
+    return comBoundary([&] { return typeInfoDispatch::getTypeInfo(winampTypeInfo(), index, info); });
 }
 
 STDMETHODIMP winamp::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return comBoundary([&] { return DispGetIDsOfNames(winampTypeInfo(), names, count, ids); });
+    return comBoundary([&] { return typeInfoDispatch::getIDsOfNames(winampTypeInfo(), names, count, ids); });
 }
 
 STDMETHODIMP winamp::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* exception, UINT* argError) {
     return comBoundary([&] {
-        if (!params) return E_INVALIDARG;
-        std::vector<VARIANT> args = withNullObjects(winampTypeInfo(), id, *params);
-        DISPPARAMS safe{args.data(), params->rgdispidNamedArgs, params->cArgs, params->cNamedArgs};
-        return DispInvoke(static_cast<_winamp*>(this), winampTypeInfo(), id, flags, &safe, result, exception,
-                          argError);
+        return typeInfoDispatch::invoke(static_cast<_winamp*>(this), winampTypeInfo(), id, flags, params, result,
+                                        exception, argError);
     });
 }
 

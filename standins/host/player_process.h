@@ -5,26 +5,23 @@
 #include <optional>
 #include <string>
 
-#include "common/win32.h"
+#include <vector>
+
+#include "common/piped_process.h"
 
 namespace sonarel::standin {
 
 class PlayerProcess {
 public:
     explicit PlayerProcess(const std::wstring& exePath);
-    PlayerProcess(const PlayerProcess&) = delete;
-    PlayerProcess& operator=(const PlayerProcess&) = delete;
-    ~PlayerProcess();
 
     // Sends a command and waits for its "ok"; false when none came in time.
     bool command(const std::string& line, unsigned deadlineMs = 10000);
 
 private:
     std::optional<std::string> nextLine(unsigned deadlineMs);
-    UniqueHandle process_;
-    UniqueHandle input_;
-    UniqueHandle output_;
-    std::string pending_;
+    PipedProcess process_;
+    std::vector<std::string> lines_;
 };
 
 }  // namespace sonarel::standin

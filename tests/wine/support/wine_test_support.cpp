@@ -100,57 +100,11 @@ void deleteRegTree(HKEY root, const std::wstring& path) { RegDeleteTreeW(root, p
 CleanSettings::CleanSettings() { deleteRegTree(HKEY_CURRENT_USER, SettingsStore::keyPath); }
 CleanSettings::~CleanSettings() { deleteRegTree(HKEY_CURRENT_USER, SettingsStore::keyPath); }
 
-ChildProcess::ChildProcess(const std::wstring& commandLine) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE childIn = nullptr, ourIn = nullptr, ourOut = nullptr, childOut = nullptr;
-    if (!CreatePipe(&childIn, &ourIn, &inherit, 0) || !CreatePipe(&ourOut, &childOut, &inherit, 0))
-        throw std::runtime_error("CreatePipe failed");
-    UniqueHandle childInOwner(childIn), childOutOwner(childOut);
-    input_.reset(ourIn);
-    output_.reset(ourOut);
-    SetHandleInformation(ourIn, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(ourOut, HANDLE_FLAG_INHERIT, 0);
+ChildProcess::ChildProcess(const std::wstring& commandLine) : process_(commandLine) {}
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = childIn;
-    startup.hStdOutput = childOut;
-    startup.hStdError = childOut;
-    PROCESS_INFORMATION info{};
-    std::wstring mutableLine = commandLine;
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
-        throw std::runtime_error("CreateProcess failed");
-    CloseHandle(info.hThread);
-    process_.reset(info.hProcess);
-}
+void ChildProcess::sendLine(const std::string& line) { process_.sendLine(line); }
 
-ChildProcess::~ChildProcess() {
-    input_.reset();  // a well-behaved child ends at the end of its input
-    if (WaitForSingleObject(process_.get(), 3000) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 1);
-}
-
-void ChildProcess::sendLine(const std::string& line) {
-    std::string data = line + "\n";
-    DWORD written = 0;
-    WriteFile(input_.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-}
-
-bool ChildProcess::readAvailable() {
-    DWORD available = 0;
-    if (!PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0) return false;
-    std::string chunk(available, '\0');
-    DWORD read = 0;
-    if (!ReadFile(output_.get(), chunk.data(), available, &read, nullptr)) return false;
-    pending_.append(chunk.data(), read);
-    for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
-        std::string line = pending_.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines_.push_back(line);
-        pending_.erase(0, end + 1);
-    }
-    return true;
-}
+bool ChildProcess::readAvailable() { return process_.readLines(lines_); }
 
 std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds deadline) {
     if (!waitUntil([&] {
@@ -173,14 +127,12 @@ bool ChildProcess::waitForLine(const std::string& text, std::chrono::millisecond
 std::optional<DWORD> ChildProcess::waitForExit(std::chrono::milliseconds deadline) {
     if (!waitUntil([&] {
             readAvailable();
-            return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+            return process_.hasExited();
         }, deadline))
         return std::nullopt;
     while (readAvailable()) {
     }
-    DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
-    return code;
+    return process_.exitCode();
 }
 
 ProgramResult runProgram(const std::wstring& commandLine, std::chrono::milliseconds deadline) {

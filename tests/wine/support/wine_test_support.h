@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/com.h"
+#include "common/piped_process.h"
 #include "common/win32.h"
 
 namespace sonarel::testing {
@@ -59,9 +60,6 @@ public:
 class ChildProcess {
 public:
     explicit ChildProcess(const std::wstring& commandLine);
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    ~ChildProcess();
 
     void sendLine(const std::string& line);
     // The next line of output, waiting up to the deadline while pumping
@@ -76,10 +74,7 @@ public:
 
 private:
     bool readAvailable();
-    UniqueHandle process_;
-    UniqueHandle input_;
-    UniqueHandle output_;
-    std::string pending_;
+    PipedProcess process_;
     std::vector<std::string> lines_;
     size_t consumed_ = 0;
 };
