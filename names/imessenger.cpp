@@ -9,6 +9,9 @@
 namespace sonarel {
 namespace {
 
+// The standard OLE type library, which describes IDispatch.
+constexpr GUID standardOleLibrary = {0x00020430, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // The dispatch description of _IMessenger, built at run time: three
 // read-only properties with their fixed dispatch ids.
 class TypeInfoBuilder {
@@ -19,7 +22,7 @@ public:
         throwIfFailed(info_->SetGuid(__uuidof(_IMessenger)));
         throwIfFailed(info_->SetTypeFlags(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION));
         ComPtr<ITypeLib> stdole;
-        throwIfFailed(LoadRegTypeLib(IID_StdOle, STDOLE2_MAJORVERNUM, STDOLE2_MINORVERNUM, STDOLE2_LCID, &stdole));
+        throwIfFailed(LoadRegTypeLib(standardOleLibrary, STDOLE2_MAJORVERNUM, STDOLE2_MINORVERNUM, STDOLE2_LCID, &stdole));
         ComPtr<ITypeInfo> dispatch;
         throwIfFailed(stdole->GetTypeInfoOfGuid(IID_IDispatch, &dispatch));
         HREFTYPE base = 0;

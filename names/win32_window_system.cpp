@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "common/no_destructor.h"
 #include "common/win32.h"
 
 namespace sonarel {
@@ -19,9 +20,11 @@ HWND toHandle(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<U
 // the input already queued.
 constexpr UINT hideDelayMs = 50;
 
+// Per thread, since the timers are thread timers. Never destroyed: a
+// thread-exit destructor would pull the threads runtime into the DLL.
 std::map<UINT_PTR, HWND>& pendingHides() {
-    thread_local std::map<UINT_PTR, HWND> pending;
-    return pending;
+    thread_local NoDestructor<std::map<UINT_PTR, HWND>> pending;
+    return pending.get();
 }
 
 VOID CALLBACK hideNow(HWND, UINT, UINT_PTR timer, DWORD) {

@@ -1,7 +1,9 @@
 #include "names/window_keys.h"
 
+#include "common/decimal_text.h"
+
 namespace sonarel {
 
-std::wstring windowKey(std::int32_t hWnd) { return L"HWND" + std::to_wstring(hWnd); }
+std::wstring windowKey(std::int32_t hWnd) { return L"HWND" + decimalText(hWnd); }
 
 }  // namespace sonarel

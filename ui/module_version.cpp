@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/com.h"
+#include "common/decimal_text.h"
 
 namespace sonarel {
 
@@ -23,8 +24,8 @@ ModuleVersion moduleFileVersion(HMODULE module) {
 }
 
 std::wstring versionLine(const ModuleVersion& version) {
-    return L"Version " + std::to_wstring(version.major) + L"." + std::to_wstring(version.minor) + L"." +
-           std::to_wstring(version.revision);
+    return L"Version " + decimalText(version.major) + L"." + decimalText(version.minor) + L"." +
+           decimalText(version.revision);
 }
 
 }  // namespace sonarel

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/decimal_text.h"
+
 namespace sonarel {
 
 std::string_view valueCharacters(std::string_view buffer, size_t size) {
@@ -23,7 +25,7 @@ std::wstring numberValueText(std::string_view characters) {
     // A literal of up to 16 bits is a signed 16-bit number, one of up to 32
     // bits a signed 32-bit number; anything longer keeps its low 32 bits.
     long long number = value <= 0xFFFF ? static_cast<int16_t>(value) : static_cast<int32_t>(value & 0xFFFFFFFFu);
-    return std::to_wstring(number);
+    return decimalText(number);
 }
 
 }  // namespace sonarel
