@@ -1,0 +1,70 @@
+// Random messengers, windows and settings through changeName and
+// changeNameBack: no key before a command was composed, keys only in a
+// conversation window, and the host's registry only below a proper user key.
+#include <cstdlib>
+
+#include "names/name_switch.h"
+#include "tests/fakes/fake_name_switch.h"
+#include "tests/fakes/fake_settings.h"
+#include "tests/fuzz/fuzz_input.h"
+
+namespace {
+
+using namespace sonarel;
+using namespace sonarel::testing;
+
+const wchar_t* const signins[] = {L"ann@example.test", L"", L"a\\b", L"..", L"x"};
+
+void randomise(fuzzing::FuzzInput& in, FakeSettings& settings, FakeMessenger& messenger, FakeWindowSystem& windows) {
+    settings.WriteSetting(keys::CurrentName, in.byte() & 1 ? L"1" : L"0");
+    settings.WriteSetting(keys::CustomName, in.byte() & 1 ? L"1" : L"");
+    settings.WriteSetting(keys::CurrentTag, in.text(8));
+    messenger.friendlyName = in.text(12);
+    messenger.friendlyNameFails = in.byte() % 4 == 0;
+    messenger.signinName = signins[in.byte() % 5];
+    messenger.signinNameFails = in.byte() % 5 == 0;
+    messenger.conversationsFail = in.byte() % 6 == 0;
+    messenger.opening = static_cast<FakeMessenger::Opening>(in.byte() % 3);
+    messenger.recorded.clear();
+    for (int n = in.byte() % 3; n > 0; --n) {
+        messenger.recorded.push_back({static_cast<WindowHandle>(100 + in.byte() % 4),
+                                      in.byte() & 1 ? std::wstring(commandContact) : L"Bob", in.byte() % 5 == 0,
+                                      in.byte() % 5 == 0});
+    }
+    windows.foreground = in.byte() % 4 == 0 ? 50 : 1;
+    windows.classes[50] = std::wstring(conversationWindowClass);
+    windows.refusesForeground.clear();
+    if (in.byte() & 1) windows.refusesForeground.insert(static_cast<WindowHandle>(100 + in.byte() % 4));
+    windows.classNameFails = in.byte() % 7 == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzzing::FuzzInput in(data, size);
+    FakeSettings settings;
+    FakeMessenger messenger;
+    FakeWindowSystem windows;
+    FakeRegistry registry;
+    NameSwitch names(settings, messenger, windows, registry, BringToFrontLimit{5, std::chrono::milliseconds(50)});
+    while (!in.empty()) {
+        randomise(in, settings, messenger, windows);
+        windows.log.clear();
+        registry.writes.clear();
+        in.byte() & 1 ? names.changeName() : names.changeNameBack();
+
+        if (!names.commandText() && (!windows.log.empty() || !registry.writes.empty())) std::abort();
+        for (const auto& entry : windows.log) {
+            if (entry.rfind("press in ", 0) != 0) continue;
+            WindowHandle target = static_cast<WindowHandle>(std::stoul(entry.substr(9)));
+            bool conversationInFront = target == 50;
+            bool commandConversation = target >= 100;
+            if (!conversationInFront && !commandConversation) std::abort();
+        }
+        for (const auto& write : registry.writes) {
+            auto expected = quickTextKeyPath(messenger.signinName);
+            if (!expected || write.rfind(*expected + L"|", 0) != 0) std::abort();
+        }
+    }
+    return 0;
+}
