@@ -1,6 +1,7 @@
 #pragma once
 // Late-bound calls by member name, as an automation client makes them.
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "common/com.h"
@@ -20,5 +21,32 @@ inline Variant getProperty(IDispatch* object, std::wstring_view name) {
 inline Variant callMethod(IDispatch* object, std::wstring_view name, std::initializer_list<VARIANT*> args = {}) {
     return invokeByName(object, name, DISPATCH_METHOD, args);
 }
+
+// A by-reference argument, as a late-binding host passes its variables.
+template <class T>
+struct ByRef;
+
+template <>
+struct ByRef<std::wstring> {
+    explicit ByRef(std::wstring_view text) : value(text) {
+        VariantInit(&arg);
+        arg.vt = VT_BSTR | VT_BYREF;
+        arg.pbstrVal = value.address();
+    }
+    std::wstring str() const { return value.str(); }
+    Bstr value;
+    VARIANT arg;
+};
+
+template <>
+struct ByRef<long> {
+    explicit ByRef(long initial) : value(initial) {
+        VariantInit(&arg);
+        arg.vt = VT_I4 | VT_BYREF;
+        arg.plVal = &value;
+    }
+    long value;
+    VARIANT arg;
+};
 
 }  // namespace sonarel

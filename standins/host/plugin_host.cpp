@@ -7,27 +7,6 @@
 namespace sonarel::standin {
 namespace {
 
-// A by-reference argument, as a late-binding host passes its variables.
-struct TextRef {
-    explicit TextRef(std::wstring_view text) : value(text) {
-        VariantInit(&arg);
-        arg.vt = VT_BSTR | VT_BYREF;
-        arg.pbstrVal = value.address();
-    }
-    Bstr value;
-    VARIANT arg;
-};
-
-struct NumberRef {
-    explicit NumberRef(long initial) : value(initial) {
-        VariantInit(&arg);
-        arg.vt = VT_I4 | VT_BYREF;
-        arg.plVal = &value;
-    }
-    long value;
-    VARIANT arg;
-};
-
 bool isTrue(const Variant& value) { return value.type() == VT_BOOL && value.get()->boolVal != VARIANT_FALSE; }
 
 void registerPlugin(const std::wstring& dllPath) {
@@ -60,8 +39,8 @@ bool PluginHost::initialize(long version, const std::wstring& userEmail, IDispat
 void PluginHost::uninitialize() { callMethod(plugin_.Get(), L"Uninitialize"); }
 
 std::wstring PluginHost::publishedName(long* commandCount, long* tagCount) {
-    TextRef name(L"");
-    NumberRef commands(0), tags(0);
+    ByRef<std::wstring> name(L"");
+    ByRef<long> commands(0), tags(0);
     callMethod(plugin_.Get(), L"GetPublishInfo", {&name.arg, &commands.arg, &tags.arg});
     if (commandCount) *commandCount = commands.value;
     if (tagCount) *tagCount = tags.value;
@@ -72,7 +51,7 @@ std::vector<PublishedCommand> PluginHost::publishedCommands(long count) {
     std::vector<PublishedCommand> commands;
     for (long index = 1; index <= count; ++index) {
         Variant nCommandIdx(index);
-        TextRef name(L""), value(L""), help(L"");
+        ByRef<std::wstring> name(L""), value(L""), help(L"");
         callMethod(plugin_.Get(), L"GetPublishCommandInfo", {nCommandIdx.get(), &name.arg, &value.arg, &help.arg});
         commands.push_back({index, name.value.str(), value.value.str()});
     }
@@ -83,7 +62,7 @@ CommandResult PluginHost::parseCommand(const std::wstring& command) {
     Variant sCommand(command), sCommandArg(std::wstring_view(L"")), oConversationWnd;
     oConversationWnd.get()->vt = VT_DISPATCH;
     oConversationWnd.get()->pdispVal = nullptr;
-    TextRef sResult(L"");
+    ByRef<std::wstring> sResult(L"");
     Variant handled = callMethod(plugin_.Get(), L"ParseCommand",
                                  {sCommand.get(), sCommandArg.get(), oConversationWnd.get(), &sResult.arg});
     return {isTrue(handled), sResult.value.str()};

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "common/dispatch.h"
 #include "tests/wine/support/wine_test_support.h"
 
 namespace sonarel::testing {
@@ -32,32 +33,5 @@ inline ComPtr<IDispatch> createPlugin() {
     throwIfFailed(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&plugin)));
     return plugin;
 }
-
-// A by-reference argument, as a late-binding host passes its variables.
-template <class T>
-struct ByRef;
-
-template <>
-struct ByRef<std::wstring> {
-    explicit ByRef(std::wstring_view text) : value(text) {
-        VariantInit(&arg);
-        arg.vt = VT_BSTR | VT_BYREF;
-        arg.pbstrVal = value.address();
-    }
-    std::wstring str() const { return value.str(); }
-    Bstr value;
-    VARIANT arg;
-};
-
-template <>
-struct ByRef<long> {
-    explicit ByRef(long initial) : value(initial) {
-        VariantInit(&arg);
-        arg.vt = VT_I4 | VT_BYREF;
-        arg.plVal = &value;
-    }
-    long value;
-    VARIANT arg;
-};
 
 }  // namespace sonarel::testing
