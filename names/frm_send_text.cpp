@@ -1,6 +1,5 @@
 #include "names/frm_send_text.h"
 
-#include "common/dispatch.h"
 #include "names/messenger_contract.h"
 
 namespace sonarel {
@@ -38,7 +37,7 @@ void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {
 void frmSendText::oMessengerAPI_OnIMWindowDestroyed(IDispatch* pIMWindow) {
     callbackBoundary([&] {
         if (!oIMWindows) return;
-        Variant key(windowKey(static_cast<std::int32_t>(getProperty(pIMWindow, messengerMember::hWnd).number())));
+        Variant key(conversationWindowKey(pIMWindow));
         oIMWindows->RemoveWindow(key.get());
     });
 }

@@ -5,6 +5,7 @@
 #include "common/dispatch.h"
 #include "common/no_destructor.h"
 #include "common/type_info_dispatch.h"
+#include "names/messenger_contract.h"
 
 namespace sonarel {
 namespace {
@@ -205,6 +206,10 @@ STDMETHODIMP IMessenger::get_NewEnum(IUnknown** result) {
     });
 }
 
+std::wstring conversationWindowKey(IDispatch* window) {
+    return windowKey(static_cast<std::int32_t>(getProperty(window, messengerMember::hWnd).number()));
+}
+
 STDMETHODIMP IMessenger::RemoveWindow(VARIANT* sKey) {
     callbackBoundary([&] { windows().remove(plainValue(sKey).text()); });
     return S_OK;
@@ -215,8 +220,7 @@ STDMETHODIMP IMessenger::AddWindow(IDispatch** pIMWindow, IDispatch** result) {
         if (!pIMWindow || !*pIMWindow || !result) return E_POINTER;
         *result = nullptr;
         ComPtr<IDispatch> window(*pIMWindow);
-        std::wstring key = windowKey(static_cast<std::int32_t>(getProperty(window.Get(), L"hWnd").number()));
-        if (!windows().add(key, window)) return keyAlreadyPresent;
+        if (!windows().add(conversationWindowKey(window.Get()), window)) return keyAlreadyPresent;
         *result = window.Detach();
         return S_OK;
     });

@@ -11,6 +11,10 @@ namespace sonarel {
 
 using ConversationWindows = std::optional<KeyedCollection<ComPtr<IDispatch>>>;
 
+// The key of a conversation window: "HWND" and its hWnd, read by name.
+// Throws when the object has no readable hWnd.
+std::wstring conversationWindowKey(IDispatch* window);
+
 inline constexpr DISPID dispidItem = DISPID_VALUE;
 inline constexpr DISPID dispidCount = 0x68030000;
 inline constexpr DISPID dispidNewEnum = DISPID_NEWENUM;
