@@ -6,7 +6,7 @@
 
 #include "common/com_object.h"
 #include "common/win32.h"
-#include "names/win32_window_system.h"
+#include "common/one_shot_timer.h"
 #include "standins/messenger/standin_messenger.h"
 
 namespace sonarel::bench {
@@ -174,8 +174,8 @@ std::vector<Counter> processCounters() {
     add({"USER objects", "GetGuiResources(GR_USEROBJECTS)", userObjects}, windowCounts(userObjects));
     add({"GDI objects", "GetGuiResources(GR_GDIOBJECTS)", gdiObjects}, gdiCounts(gdiObjects));
     add({"GDI objects, table", "entries in use in the GDI handle table", gdiTableEntries}, gdiCounts(gdiTableEntries));
-    add({"pending hide timers", "the name switch's own count of its one-shot timers",
-         [] { return static_cast<long long>(pendingWindowHides()); }},
+    add({"pending one-shot timers", "the plug-in's own count of its one-shot timers",
+         [] { return static_cast<long long>(pendingOneShots()); }},
         true);
     add({"kernel handles", "GetProcessHandleCount", kernelHandles}, handleCounts(kernelHandles));
     add({"kernel handles, scanned", "GetHandleInformation on each handle value", openHandleValues},

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/process_counters.h"
-#include "names/win32_window_system.h"
+#include "common/one_shot_timer.h"
 #include "tests/wine/names/direct_chain.h"
 
 namespace {
@@ -37,7 +37,7 @@ std::wstring titleFor(long long change) {
 
 std::vector<long long> sample(const std::vector<bench::Counter>& counters) {
     // A quiet moment: the hides that the last switch scheduled have run.
-    waitUntil([] { return pendingWindowHides() == 0; }, 1s);
+    waitUntil([] { return pendingOneShots() == 0; }, 1s);
     std::vector<long long> values;
     for (const auto& counter : counters) values.push_back(counter.read());
     return values;

@@ -17,6 +17,7 @@
 #include "names/messenger_contract.h"
 #include "names/messenger_link.h"
 #include "names/quick_text_registry.h"
+#include "common/one_shot_timer.h"
 #include "names/win32_window_system.h"
 #include "tests/wine/names/direct_chain.h"
 
@@ -101,7 +102,7 @@ void benchmarkSwitch(int repetitions) {
         double start = nowMicroseconds();
         chain.form.changeName();
         bool arrived = waitUntil([&] { return chain.host.sentCount() > before; }, 5s);
-        waitUntil([] { return pendingWindowHides() == 0; }, 1s);
+        waitUntil([] { return pendingOneShots() == 0; }, 1s);
         if (!arrived) ++lost;
         if (arrived && keep) viaForm.push_back(marks.recorded - start);
     };
@@ -112,7 +113,7 @@ void benchmarkSwitch(int repetitions) {
         names.changeName();
         marks.returned = nowMicroseconds();
         bool arrived = waitUntil([&] { return chain.host.sentCount() > before; }, 5s);
-        waitUntil([] { return pendingWindowHides() == 0; }, 1s);  // the next one starts quiet
+        waitUntil([] { return pendingOneShots() == 0; }, 1s);  // the next one starts quiet
         viaTheForm(i >= 5);
         if (!arrived || !marks.press) {
             ++lost;

@@ -1,8 +1,16 @@
 #include "names/frm_send_text.h"
 
+#include "common/one_shot_timer.h"
 #include "names/messenger_contract.h"
 
 namespace sonarel {
+namespace {
+
+// After the hide of the newly opened conversation (50 ms), so that the
+// send brings it to the front afresh.
+constexpr unsigned conversationReadyDelayMs = 100;
+
+}  // namespace
 
 frmSendText::frmSendText(const Settings& settings, ConversationWindows& imWindows)
     : imWindows_(imWindows), nameSwitch_(settings, messenger_, windowSystem_, quickTexts_) {}
@@ -11,26 +19,54 @@ frmSendText::~frmSendText() = default;
 
 void frmSendText::load() {
     oIMWindows = makeComObject<IMessenger>(imWindows_);
-    // Without a messenger the form still loads: the ticks go on, and no
-    // conversation window is recorded.
+    connectMessenger();
+}
+
+// Without a messenger the form still loads and the ticks go on. The object
+// is kept only with its events connected: a conversation opened through an
+// object whose windows are never reported could never be found again.
+void frmSendText::connectMessenger() {
+    lastConnectAttempt_ = GetTickCount64();
     callbackBoundary([&] {
-        oMessengerAPI = createMessenger();
+        ComPtr<IDispatch> messenger = createMessenger();
         events_ = std::make_unique<MessengerEventConnection>(
-            oMessengerAPI.Get(), [this](IDispatch* window) { oMessengerAPI_OnIMWindowCreated(window); },
+            messenger.Get(), [this](IDispatch* window) { oMessengerAPI_OnIMWindowCreated(window); },
             [this](IDispatch* window) { oMessengerAPI_OnIMWindowDestroyed(window); });
+        oMessengerAPI = std::move(messenger);
     });
 }
 
-void frmSendText::changeName() { callbackBoundary([&] { nameSwitch_.changeName(); }); }
+// A messenger started after the plug-in is taken up by a later switch.
+void frmSendText::reconnectIfDue() {
+    if (events_ || GetTickCount64() - lastConnectAttempt_ < messengerRetryIntervalMs) return;
+    connectMessenger();
+}
 
-void frmSendText::changeNameBack() { callbackBoundary([&] { nameSwitch_.changeNameBack(); }); }
+SendOutcome frmSendText::changeName() {
+    SendOutcome outcome = SendOutcome::messengerUnavailable;
+    callbackBoundary([&] {
+        reconnectIfDue();
+        outcome = nameSwitch_.changeName();
+    });
+    return outcome;
+}
+
+SendOutcome frmSendText::changeNameBack() {
+    SendOutcome outcome = SendOutcome::messengerUnavailable;
+    callbackBoundary([&] {
+        reconnectIfDue();
+        outcome = nameSwitch_.changeNameBack();
+    });
+    return outcome;
+}
 
 void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {
     callbackBoundary([&] {
         if (!oIMWindows) return;
         IDispatch* window = pIMWindow;
         ComPtr<IDispatch> added;
-        oIMWindows->AddWindow(&window, &added);  // a failure records nothing
+        if (FAILED(oIMWindows->AddWindow(&window, &added))) return;  // recorded nothing
+        noteCommandConversation(pIMWindow);
     });
 }
 
@@ -39,6 +75,21 @@ void frmSendText::oMessengerAPI_OnIMWindowDestroyed(IDispatch* pIMWindow) {
         if (!oIMWindows) return;
         Variant key(conversationWindowKey(pIMWindow));
         oIMWindows->RemoveWindow(key.get());
+    });
+}
+
+void frmSendText::whenCommandConversationOpens(std::function<void()> handler) {
+    conversationReady_ = std::make_shared<std::function<void()>>(std::move(handler));
+}
+
+// Nothing is sent inside the messenger's event call: the handler runs from
+// the message loop once the event has returned.
+void frmSendText::noteCommandConversation(IDispatch* window) {
+    if (!conversationReady_) return;
+    if (conversationOf(ComPtr<IDispatch>(window), nullptr)->firstContactSigninName() != commandContact) return;
+    std::weak_ptr<std::function<void()>> handler = conversationReady_;
+    runOnceAfter(conversationReadyDelayMs, [handler] {
+        if (auto run = handler.lock()) (*run)();
     });
 }
 

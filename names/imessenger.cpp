@@ -215,6 +215,8 @@ STDMETHODIMP IMessenger::RemoveWindow(VARIANT* sKey) {
     return S_OK;
 }
 
+void IMessenger::forgetWindow(IDispatch* window) { windows().removeValue(ComPtr<IDispatch>(window)); }
+
 STDMETHODIMP IMessenger::AddWindow(IDispatch** pIMWindow, IDispatch** result) {
     return comBoundary([&] {
         if (!pIMWindow || !*pIMWindow || !result) return E_POINTER;

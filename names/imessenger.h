@@ -57,6 +57,9 @@ public:
     // Records the window under "HWND" + its hWnd and returns it; fails, and
     // records nothing, when the window has no hWnd or the key is taken.
     STDMETHODIMP AddWindow(IDispatch** pIMWindow, IDispatch** result) override;
+    // Removes a recorded window object, found by identity: also one whose
+    // hWnd can no longer be read to form its key.
+    void forgetWindow(IDispatch* window);
 
 protected:
     void* findInterface(REFIID iid) override;

@@ -39,6 +39,14 @@ std::optional<DISPID> memberId(ITypeInfo* info, std::wstring_view name) {
     return id;
 }
 
+// The sink is an IDispatch. A source that calls it through a vtable of its
+// own would call past the sink's methods, so only an interface that is
+// served through Invoke is connected.
+bool servedThroughDispatch(ITypeInfo* events) {
+    TypeAttr attr(events);
+    return attr->typekind == TKIND_DISPATCH || (attr->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+}
+
 // The class's default source interface, from its class information.
 ComPtr<ITypeInfo> defaultSource(IDispatch* messenger) {
     ComPtr<IProvideClassInfo> provider;
@@ -54,6 +62,7 @@ ComPtr<ITypeInfo> defaultSource(IDispatch* messenger) {
         throwIfFailed(coclass->GetRefTypeOfImplType(i, &ref));
         ComPtr<ITypeInfo> events;
         throwIfFailed(coclass->GetRefTypeInfo(ref, &events));
+        if (!servedThroughDispatch(events.Get())) throw HResultError(CONNECT_E_CANNOTCONNECT);
         return events;
     }
     throw HResultError(CONNECT_E_NOCONNECTION);

@@ -32,7 +32,7 @@ std::wstring nameText(const Variant& value) {
 
 class DispatchConversation final : public Conversation {
 public:
-    explicit DispatchConversation(ComPtr<IDispatch> window) : window_(std::move(window)) {}
+    DispatchConversation(ComPtr<IDispatch> window, IMessenger* record) : window_(std::move(window)), record_(record) {}
 
     WindowHandle hWnd() override {
         return static_cast<WindowHandle>(getProperty(window_.Get(), messengerMember::hWnd).number());
@@ -42,15 +42,19 @@ public:
         ComPtr<IDispatch> first = require(invokeDefault(contacts.Get(), Variant(0L)).object());
         return nameText(getProperty(first.Get(), messengerMember::SigninName));
     }
+    void forget() override {
+        if (record_) record_->forgetWindow(window_.Get());
+    }
 
 private:
     ComPtr<IDispatch> window_;
+    IMessenger* record_;  // where it is recorded; null for one just opened
 };
 
 }  // namespace
 
-std::unique_ptr<Conversation> conversationOf(ComPtr<IDispatch> window) {
-    return std::make_unique<DispatchConversation>(std::move(window));
+std::unique_ptr<Conversation> conversationOf(ComPtr<IDispatch> window, IMessenger* record) {
+    return std::make_unique<DispatchConversation>(std::move(window), record);
 }
 
 IDispatch* ComMessengerLink::messengerUser() {
@@ -85,7 +89,7 @@ std::vector<std::unique_ptr<Conversation>> ComMessengerLink::conversations() {
         Variant item;
         ULONG fetched = 0;
         if (items->Next(1, item.put(), &fetched) != S_OK || fetched != 1) break;
-        if (ComPtr<IDispatch> window = item.object()) result.push_back(conversationOf(std::move(window)));
+        if (ComPtr<IDispatch> window = item.object()) result.push_back(conversationOf(std::move(window), imWindows_.Get()));
     }
     return result;
 }
@@ -95,7 +99,7 @@ std::unique_ptr<Conversation> ComMessengerLink::instantMessage(std::wstring_view
     ComPtr<IDispatch> window =
         callMethod(require(messengerAPI_).Get(), messengerMember::InstantMessage, {who.get()}).object();
     if (!window) return nullptr;
-    return conversationOf(std::move(window));
+    return conversationOf(std::move(window), nullptr);
 }
 
 }  // namespace sonarel

@@ -19,6 +19,8 @@ std::optional<std::pair<std::wstring, std::wstring>> currentNameParts(const Sett
     } catch (...) {
         return std::nullopt;  // a failing read composes nothing
     }
+    // Text functions end a name at a NUL; what follows it is no part of the name.
+    if (auto nul = name.find(L'\0'); nul != std::wstring::npos) name.resize(nul);
     std::wstring tag = settings.ReadSetting(keys::CurrentTag);
     if (name.empty()) return std::nullopt;
     return std::pair{plainName(name, tag), tag};
@@ -29,6 +31,10 @@ std::optional<std::pair<std::wstring, std::wstring>> currentNameParts(const Sett
 std::wstring plainName(std::wstring_view friendlyName, std::wstring_view tag) {
     std::wstring marker = concat({L" ", tag});
     return std::wstring(friendlyName.substr(0, friendlyName.find(marker)));
+}
+
+bool nameModeChosen(const Settings& settings) {
+    return isSet(settings.ReadSetting(keys::CurrentName)) || isSet(settings.ReadSetting(keys::CustomName));
 }
 
 std::optional<std::wstring> composeListeningCommand(const Settings& settings, const FriendlyNameReader& friendlyName) {

@@ -20,8 +20,13 @@ std::wstring plainName(std::wstring_view friendlyName, std::wstring_view tag);
 // Reads the user's current display name; called only in current-name mode.
 using FriendlyNameReader = std::function<std::wstring()>;
 
+// True once the user has chosen how the name is built (a mode flag is set);
+// until then there is nothing to compose or send.
+bool nameModeChosen(const Settings& settings);
+
 // The command for while a song plays, or nothing when no mode flag is set
-// (or, in current-name mode only, the display name is empty). Custom-name
+// (or, in current-name mode only, the display name is empty). The display
+// name counts up to its first NUL. Custom-name
 // mode is composed last, so it wins when both flags are set.
 std::optional<std::wstring> composeListeningCommand(const Settings& settings, const FriendlyNameReader& friendlyName);
 

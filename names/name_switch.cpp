@@ -1,5 +1,7 @@
 #include "names/name_switch.h"
 
+#include <algorithm>
+
 #include "names/name_composition.h"
 
 namespace sonarel {
@@ -15,34 +17,42 @@ void skippingFailure(Step&& step) {
     }
 }
 
+bool namesOneKey(std::wstring_view signinName) {
+    return !signinName.empty() &&
+           std::none_of(signinName.begin(), signinName.end(), [](wchar_t c) { return c < L' ' || c == L'\\'; });
+}
+
 }  // namespace
 
 std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName) {
-    if (signinName.empty() || signinName.find(L'\\') != std::wstring_view::npos) return std::nullopt;
+    if (!namesOneKey(signinName)) return std::nullopt;
     return L"Software\\Verdalt\\Quorvex2\\" + std::wstring(signinName) + L"\\Preferences\\QuickTexts\\QuickText09";
 }
 
-void NameSwitch::changeName() {
-    if (auto command = composeListeningCommand(settings_, [&] { return messenger_.myFriendlyName(); }))
-        commandText_ = std::move(command);
-    sendCommand();
+SendOutcome NameSwitch::changeName() {
+    if (!nameModeChosen(settings_)) return SendOutcome::nothingToSend;
+    return send(composeListeningCommand(settings_, [&] { return messenger_.myFriendlyName(); }));
 }
 
-void NameSwitch::changeNameBack() {
-    if (auto command = composePlainCommand(settings_, [&] { return messenger_.myFriendlyName(); }))
-        commandText_ = std::move(command);
-    sendCommand();
+SendOutcome NameSwitch::changeNameBack() {
+    if (!nameModeChosen(settings_)) return SendOutcome::nothingToSend;
+    return send(composePlainCommand(settings_, [&] { return messenger_.myFriendlyName(); }));
 }
 
-// Shared by both: store the command and have the host send it.
-void NameSwitch::sendCommand() {
-    // Nothing composed yet: there is nothing the host should send.
-    if (!commandText_) return;
+// Shared by both: store the command composed in this call and have the host
+// send it. An older command is never sent again in its place: a restore
+// must not send the listening name, nor a switch the plain one.
+SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
+    if (!composed) return SendOutcome::nothingComposed;
+    commandText_ = std::move(composed);
     skippingFailure([&] { markAutoSend(); });
-    skippingFailure([&] { storeMessage(); });
-    if (pressInForegroundConversation()) return;
-    if (useCommandConversation()) return;
-    skippingFailure([&] { openCommandConversation(); });
+    bool stored = false;
+    skippingFailure([&] { stored = storeMessage(*commandText_); });
+    // The hot key would send whatever the entry held before.
+    if (!stored) return SendOutcome::noUsableSigninName;
+    if (auto outcome = pressInForegroundConversation()) return *outcome;
+    if (auto outcome = useCommandConversation()) return *outcome;
+    return openCommandConversation();
 }
 
 // The path is built afresh, with a fresh sign-in name, for every use.
@@ -54,43 +64,59 @@ void NameSwitch::markAutoSend() {
     if (auto again = keyPath()) registry_.writeDword(*again, autoSendValue, 1);
 }
 
-void NameSwitch::storeMessage() {
-    if (auto path = keyPath()) registry_.writeString(*path, messageValue, *commandText_);
-}
-
-// A conversation the user has in front takes the keys; nothing moves.
-bool NameSwitch::pressInForegroundConversation() {
-    bool inFront = false;
-    skippingFailure([&] { inFront = windows_.className(windows_.foregroundWindow()) == conversationWindowClass; });
-    if (!inFront) return false;
-    skippingFailure([&] { windows_.pressHotKey(); });
+bool NameSwitch::storeMessage(const std::wstring& command) {
+    auto path = keyPath();
+    if (!path) return false;
+    registry_.writeString(*path, messageValue, command);
     return true;
 }
 
-// The first recorded conversation with the command contact, if any.
-bool NameSwitch::useCommandConversation() {
+// A conversation the user has in front takes the keys; nothing moves.
+std::optional<SendOutcome> NameSwitch::pressInForegroundConversation() {
+    std::wstring inFront;
+    skippingFailure([&] { inFront = windows_.className(windows_.foregroundWindow()); });
+    if (inFront != conversationWindowClass) return std::nullopt;
+    return pressHotKey();
+}
+
+// The first recorded conversation with the command contact whose window is
+// still there. One whose window is gone, or whose handle cannot be read, is
+// dropped from the record, so that it is not tried again and again.
+std::optional<SendOutcome> NameSwitch::useCommandConversation() {
     std::vector<std::unique_ptr<Conversation>> conversations;
     skippingFailure([&] { conversations = messenger_.conversations(); });
     for (auto& conversation : conversations) {
-        bool matches = false;
-        skippingFailure([&] { matches = conversation->firstContactSigninName() == commandContact; });
-        if (!matches) continue;
-        // Keys pressed while another window is in front would go to that
-        // window, so they are pressed only once the conversation is there.
-        if (bringToFront(*conversation)) skippingFailure([&] { windows_.pressHotKey(); });
-        skippingFailure([&] { windows_.hide(conversation->hWnd()); });
-        return true;
+        std::wstring contact;
+        skippingFailure([&] { contact = conversation->firstContactSigninName(); });
+        if (contact != commandContact) continue;
+        bool present = false;
+        skippingFailure([&] { present = windows_.exists(conversation->hWnd()); });
+        if (!present) {
+            skippingFailure([&] { conversation->forget(); });
+            continue;
+        }
+        return pressInCommandConversation(*conversation);
     }
-    return false;
+    return std::nullopt;
 }
 
-// The new conversation is recorded when the messenger reports it, and a
-// later switch uses it; nothing is sent this time.
-void NameSwitch::openCommandConversation() {
-    std::unique_ptr<Conversation> conversation = messenger_.instantMessage(commandContact);
-    if (!conversation) return;
+// Keys pressed while another window is in front would go to that window,
+// so they are pressed only once the conversation is there.
+SendOutcome NameSwitch::pressInCommandConversation(Conversation& conversation) {
+    SendOutcome outcome = bringToFront(conversation) ? pressHotKey() : SendOutcome::notInFront;
+    skippingFailure([&] { windows_.hide(conversation.hWnd()); });
+    return outcome;
+}
+
+// The new conversation is recorded when the messenger reports it; the
+// decision is sent through it then.
+SendOutcome NameSwitch::openCommandConversation() {
+    std::unique_ptr<Conversation> conversation;
+    skippingFailure([&] { conversation = messenger_.instantMessage(commandContact); });
+    if (!conversation) return SendOutcome::messengerUnavailable;
     bringToFront(*conversation);
     skippingFailure([&] { windows_.hide(conversation->hWnd()); });
+    return SendOutcome::conversationOpened;
 }
 
 // The window system may keep the foreground elsewhere, so the attempts are
@@ -107,6 +133,12 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
         // No handle: the conversation cannot be brought to the front.
     }
     return false;
+}
+
+SendOutcome NameSwitch::pressHotKey() {
+    bool pressed = false;
+    skippingFailure([&] { pressed = windows_.pressHotKey(); });
+    return pressed ? SendOutcome::sent : SendOutcome::keysRefused;
 }
 
 }  // namespace sonarel

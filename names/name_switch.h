@@ -12,8 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/name_switcher.h"
+#include "common/window_handle.h"
 #include "settings/settings.h"
-#include "watcher/watcher.h"
 
 namespace sonarel {
 
@@ -22,8 +23,9 @@ inline constexpr std::wstring_view conversationWindowClass = L"IMWindowClass";
 inline constexpr std::wstring_view commandContact = L"Debug.Window";
 
 // The host's quick-text entry of a user, below HKEY_CURRENT_USER. None for
-// a sign-in name that is empty or holds a backslash: such a name would
-// point into another key of the host.
+// a sign-in name that is empty or holds a backslash or a control character
+// (NUL included): the registry would read such a name as a path into
+// another key of the host, or cut it short.
 std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName);
 
 inline constexpr std::wstring_view autoSendValue = L"AutoSend";
@@ -35,6 +37,8 @@ public:
     virtual ~Conversation() = default;
     virtual WindowHandle hWnd() = 0;
     virtual std::wstring firstContactSigninName() = 0;
+    // Drops a recorded conversation from the record of open windows.
+    virtual void forget() = 0;
 };
 
 // What the name switch uses of the messenger. Calls throw when they fail.
@@ -56,11 +60,13 @@ public:
     virtual WindowHandle foregroundWindow() = 0;
     // The window's class name; empty when it cannot be read.
     virtual std::wstring className(WindowHandle window) = 0;
+    virtual bool exists(WindowHandle window) = 0;
     virtual void setForegroundWindow(WindowHandle window) = 0;
     // Hides the window once the keys already pressed have reached it.
     virtual void hide(WindowHandle window) = 0;
-    // Presses Alt+0 in the foreground window and returns at once.
-    virtual void pressHotKey() = 0;
+    // Presses Alt+0 in the foreground window and returns at once. False when
+    // the window system took fewer keys than it was given.
+    virtual bool pressHotKey() = 0;
 };
 
 // modReg below HKEY_CURRENT_USER.
@@ -73,9 +79,10 @@ public:
 };
 
 // How long the switch keeps asking for a conversation to come to the front.
+// A refusal is retried on a later tick, so one attempt stays short.
 struct BringToFrontLimit {
     int attempts = 300;
-    std::chrono::milliseconds duration{250};
+    std::chrono::milliseconds duration{100};
 };
 
 class NameSwitch {
@@ -84,20 +91,22 @@ public:
                QuickTextRegistry& registry, BringToFrontLimit limit = {})
         : settings_(settings), messenger_(messenger), windows_(windows), registry_(registry), limit_(limit) {}
 
-    void changeName();
-    void changeNameBack();
+    SendOutcome changeName();
+    SendOutcome changeNameBack();
 
     // The last composed command; none until the first composition.
     const std::optional<std::wstring>& commandText() const { return commandText_; }
 
 private:
-    void sendCommand();
+    SendOutcome send(std::optional<std::wstring> composed);
     void markAutoSend();
-    void storeMessage();
-    bool pressInForegroundConversation();
-    bool useCommandConversation();
-    void openCommandConversation();
+    bool storeMessage(const std::wstring& command);
+    std::optional<SendOutcome> pressInForegroundConversation();
+    std::optional<SendOutcome> useCommandConversation();
+    SendOutcome openCommandConversation();
+    SendOutcome pressInCommandConversation(Conversation& conversation);
     bool bringToFront(Conversation& conversation);
+    SendOutcome pressHotKey();
     std::optional<std::wstring> keyPath();
 
     const Settings& settings_;

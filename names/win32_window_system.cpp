@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 
-#include "common/no_destructor.h"
+#include "common/one_shot_timer.h"
 #include "common/win32.h"
 
 namespace sonarel {
@@ -15,27 +14,9 @@ HWND toHandle(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<U
 
 // Injected keys are delivered from the message queue, to whichever window
 // has the focus when they are taken from it. A window hidden at once would
-// pass the focus, and the keys with it, to another window; so the hide is
-// done from a short one-shot timer, which the message loop runs only after
-// the input already queued.
-constexpr UINT hideDelayMs = 50;
-
-// Per thread, since the timers are thread timers. Never destroyed: a
-// thread-exit destructor would pull the threads runtime into the DLL.
-std::map<UINT_PTR, HWND>& pendingHides() {
-    thread_local NoDestructor<std::map<UINT_PTR, HWND>> pending;
-    return pending.get();
-}
-
-VOID CALLBACK hideNow(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    auto& pending = pendingHides();
-    auto it = pending.find(timer);
-    if (it == pending.end()) return;
-    HWND window = it->second;
-    pending.erase(it);
-    ShowWindow(window, SW_HIDE);
-}
+// pass the focus, and the keys with it, to another window; so the hide
+// runs from a short one-shot timer, after the input already queued.
+constexpr unsigned hideDelayMs = 50;
 
 INPUT key(WORD virtualKey, bool up) {
     INPUT input{};
@@ -46,8 +27,6 @@ INPUT key(WORD virtualKey, bool up) {
 }
 
 }  // namespace
-
-std::size_t pendingWindowHides() { return pendingHides().size(); }
 
 WindowHandle Win32WindowSystem::foregroundWindow() {
     return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
@@ -62,19 +41,18 @@ std::wstring Win32WindowSystem::className(WindowHandle window) {
 
 void Win32WindowSystem::setForegroundWindow(WindowHandle window) { SetForegroundWindow(toHandle(window)); }
 
+bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }
+
 void Win32WindowSystem::hide(WindowHandle window) {
-    UINT_PTR timer = SetTimer(nullptr, 0, hideDelayMs, hideNow);
-    if (timer == 0) {
-        ShowWindow(toHandle(window), SW_HIDE);
-        return;
-    }
-    pendingHides()[timer] = toHandle(window);
+    HWND handle = toHandle(window);
+    if (!runOnceAfter(hideDelayMs, [handle] { ShowWindow(handle, SW_HIDE); })) ShowWindow(handle, SW_HIDE);
 }
 
-// Alt down, "0" down, "0" up, Alt up.
-void Win32WindowSystem::pressHotKey() {
+// Alt down, "0" down, "0" up, Alt up. Another program's input, or a desktop
+// that blocks input, can make the system take fewer.
+bool Win32WindowSystem::pressHotKey() {
     INPUT keys[] = {key(VK_MENU, false), key('0', false), key('0', true), key(VK_MENU, true)};
-    SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT));
+    return SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT)) == std::size(keys);
 }
 
 }  // namespace sonarel

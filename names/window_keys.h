@@ -30,6 +30,11 @@ public:
     void remove(std::wstring_view key) {
         if (auto it = find(key); it != entries_.end()) entries_.erase(it);
     }
+    // Removes the first entry holding the value, whatever its key.
+    void removeValue(const T& value) {
+        auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.second == value; });
+        if (it != entries_.end()) entries_.erase(it);
+    }
     const T* at(std::size_t position) const {
         return position >= 1 && position <= entries_.size() ? std::addressof(entries_[position - 1].second) : nullptr;
     }

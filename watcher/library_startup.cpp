@@ -59,6 +59,7 @@ void switchWatchOnAtFirstRun(Settings& settings) {
 frmSendText& SendTextFormSlot::form() {
     if (!form_) {
         form_ = std::make_unique<frmSendText>(settings_, threadLibrary().imWindows);
+        form_->whenCommandConversationOpens([] { threadLibrary().watcher.commandConversationReady(); });
         form_->load();
     }
     return *form_;

@@ -17,8 +17,8 @@ class SendTextFormSlot final : public NameSwitcher {
 public:
     explicit SendTextFormSlot(const Settings& settings) : settings_(settings) {}
     frmSendText& form();
-    void changeName() override { form().changeName(); }
-    void changeNameBack() override { form().changeNameBack(); }
+    SendOutcome changeName() override { return form().changeName(); }
+    SendOutcome changeNameBack() override { return form().changeNameBack(); }
 
 private:
     const Settings& settings_;

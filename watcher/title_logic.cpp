@@ -21,6 +21,15 @@ std::wstring winamp2TitleFromBuffer(std::wstring_view buffer) {
     return title;
 }
 
+std::wstring unscrolledTitle(std::wstring_view text) {
+    constexpr std::wstring_view separator = L" *** ";
+    for (auto at = text.find(separator); at != std::wstring_view::npos; at = text.find(separator, at + 1)) {
+        std::wstring_view title = text.substr(at + separator.size());
+        if (title.ends_with(text.substr(0, at))) return std::wstring(title);
+    }
+    return std::wstring(text);
+}
+
 bool isStoppedOrPaused(std::wstring_view title) {
     bool stopped = endsWithWordAndOneMore(title, L"Stopped");
     bool paused = endsWithWordAndOneMore(title, L"Paused");

@@ -22,14 +22,19 @@ void Watcher::pollTick() {
     if (ticking_) return;
     ScopedFlag running(ticking_);
 
-    if (!isSet(settings_.ReadSetting(keys::onOff))) return;
-
+    if (!isSet(settings_.ReadSetting(keys::onOff))) {
+        pending_.reset();  // switched off: the user no longer wants it sent
+        return;
+    }
+    decidedThisTick_ = false;
     if (isFound(windows_.findTopLevel(playerClass::winamp3))) {
         checkWinamp3();
     } else if (isFound(windows_.findTopLevel(playerClass::winamp2))) {
         checkWinamp2();
     }
     restoreIfPlayerClosed();
+    // A tick's own decision replaces a pending one, so a tick sends once.
+    if (!decidedThisTick_) retryPendingIfDue();
 }
 
 void Watcher::checkWinamp3() {
@@ -39,13 +44,19 @@ void Watcher::checkWinamp3() {
     switchName(state_.winamp3Showing);
 }
 
+// A stopped or paused title only ever puts the plain name back: once when
+// it is new, or when the name was last switched on Winamp 2's account.
 void Watcher::checkWinamp2() {
     std::optional<std::wstring> buffer = windows_.winamp2TitleBuffer();
     if (!buffer) return;  // closed since the tick looked; the restore step sees it
-    std::wstring title = winamp2TitleFromBuffer(*buffer);
+    std::wstring title = unscrolledTitle(winamp2TitleFromBuffer(*buffer));
+    bool isNew = title != state_.winamp2Title;
 
-    if (isStoppedOrPaused(title) && isSet(state_.winamp2Showing)) restoreName(state_.winamp2Showing);
-    if (title != state_.winamp2Title) {
+    if (isStoppedOrPaused(title)) {
+        if (!isNew && !isSet(state_.winamp2Showing)) return;
+        state_.winamp2Title = title;
+        restoreName(state_.winamp2Showing);
+    } else if (isNew) {
         state_.winamp2Title = title;
         switchName(state_.winamp2Showing);
     }
@@ -64,13 +75,44 @@ void Watcher::restoreIfPlayerClosed() {
 }
 
 void Watcher::switchName(std::wstring& showing) {
-    names_.changeName();
+    decide(NameDecision::listening);
     showing = flagSet;
 }
 
 void Watcher::restoreName(std::wstring& showing) {
     showing = flagClear;
-    names_.changeNameBack();
+    decide(NameDecision::plain);
+}
+
+void Watcher::decide(NameDecision decision) {
+    decidedThisTick_ = true;
+    pending_.reset();
+    SendOutcome outcome = run(decision);
+    if (isPending(outcome)) pending_ = PendingDecision{decision, outcome, 1, now_()};
+}
+
+void Watcher::commandConversationReady() {
+    if (ticking_ || !pending_ || pending_->lastOutcome != SendOutcome::conversationOpened) return;
+    ScopedFlag running(ticking_);
+    if (isSet(settings_.ReadSetting(keys::onOff))) retryPendingIfDue();
+}
+
+// One attempt at a time; after a run of failures, one every slow interval.
+void Watcher::retryPendingIfDue() {
+    if (!pending_) return;
+    if (pending_->failedAttempts >= quickRetries && now_() - pending_->lastAttempt < slowRetryInterval) return;
+    SendOutcome outcome = run(pending_->decision);
+    if (!isPending(outcome)) {
+        pending_.reset();
+        return;
+    }
+    pending_->lastOutcome = outcome;
+    ++pending_->failedAttempts;
+    pending_->lastAttempt = now_();
+}
+
+SendOutcome Watcher::run(NameDecision decision) {
+    return decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
 }
 
 }  // namespace sonarel

@@ -3,20 +3,18 @@
 // decision when to switch the display name or put it back. Free of
 // windows.h: the window system and the name switcher are reached through
 // the narrow interfaces below, so the decisions can be tested with fakes.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/name_switcher.h"
+#include "common/window_handle.h"
 #include "settings/settings.h"
 
 namespace sonarel {
-
-// A top-level window handle as the window system reports it (32 bits).
-using WindowHandle = std::uint32_t;
-
-// Found only when positive as a signed 32-bit number.
-inline bool isFound(WindowHandle handle) { return static_cast<std::int32_t>(handle) > 0; }
 
 namespace playerClass {
 inline constexpr std::wstring_view winamp3 = L"studio";
@@ -47,36 +45,58 @@ public:
     virtual std::optional<std::wstring> winamp2TitleBuffer() = 0;
 };
 
-// Switches the display name to the listening name, or back to the plain one.
-class NameSwitcher {
-public:
-    virtual ~NameSwitcher() = default;
-    virtual void changeName() = 0;
-    virtual void changeNameBack() = 0;
+using WatchClock = std::chrono::steady_clock;
+using ClockReader = std::function<WatchClock::time_point()>;
+
+enum class NameDecision { listening, plain };
+
+// A decision whose hot key has not been pressed yet: the name on screen
+// may still be the wrong one, so it is tried again on later ticks.
+struct PendingDecision {
+    NameDecision decision;
+    SendOutcome lastOutcome;
+    int failedAttempts;  // in a row, the decision's own first call included
+    WatchClock::time_point lastAttempt;
 };
+
+// How hard a pending decision is retried: once a tick at first, then,
+// after this many failures in a row, at most once per slow interval.
+inline constexpr int quickRetries = 5;
+inline constexpr std::chrono::seconds slowRetryInterval{10};
 
 class Watcher {
 public:
-    Watcher(const Settings& settings, PlayerWindows& windows, NameSwitcher& names)
-        : settings_(settings), windows_(windows), names_(names) {}
+    Watcher(const Settings& settings, PlayerWindows& windows, NameSwitcher& names,
+            ClockReader now = WatchClock::now)
+        : settings_(settings), windows_(windows), names_(names), now_(std::move(now)) {}
 
     // One tick of the poll timer.
     void pollTick();
     void checkWinamp3();
     void checkWinamp2();
+    // The messenger reported the command conversation: a decision that only
+    // waited for it to open is sent now rather than on the next tick.
+    void commandConversationReady();
 
     WatcherState& state() { return state_; }
     const WatcherState& state() const { return state_; }
+    const std::optional<PendingDecision>& pending() const { return pending_; }
 
 private:
     void restoreIfPlayerClosed();
     void switchName(std::wstring& showing);
     void restoreName(std::wstring& showing);
+    void decide(NameDecision decision);
+    void retryPendingIfDue();
+    SendOutcome run(NameDecision decision);
 
     const Settings& settings_;
     PlayerWindows& windows_;
     NameSwitcher& names_;
+    ClockReader now_;
     WatcherState state_;
+    std::optional<PendingDecision> pending_;
+    bool decidedThisTick_ = false;
     // A name switch can let messages through (outgoing COM calls); a tick
     // that arrives meanwhile must not start a second switch inside it.
     bool ticking_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for the name switch's seams: messenger, window system, registry.
 // Window-system actions are logged in order so tests can check sequences.
+#include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -25,7 +26,8 @@ struct FakeConversationSetup {
 
 class FakeConversation final : public Conversation {
 public:
-    explicit FakeConversation(FakeConversationSetup setup) : setup_(std::move(setup)) {}
+    explicit FakeConversation(FakeConversationSetup setup, std::function<void()> forget = nullptr)
+        : setup_(std::move(setup)), forget_(std::move(forget)) {}
     WindowHandle hWnd() override {
         if (setup_.handleFails) throw Failure();
         return setup_.hWnd;
@@ -34,9 +36,13 @@ public:
         if (setup_.contactFails) throw Failure();
         return setup_.firstContact;
     }
+    void forget() override {
+        if (forget_) forget_();
+    }
 
 private:
     FakeConversationSetup setup_;
+    std::function<void()> forget_;
 };
 
 class FakeMessenger final : public MessengerLink {
@@ -50,6 +56,7 @@ public:
     enum class Opening { opens, fails, givesNothing } opening = Opening::opens;
     WindowHandle nextOpened = 900;
     std::vector<std::wstring> openedWith;  // contacts passed to instantMessage
+    std::vector<size_t> forgotten;         // positions in recorded, as dropped
     int signinReads = 0;
 
     std::wstring myFriendlyName() override {
@@ -64,7 +71,8 @@ public:
     std::vector<std::unique_ptr<Conversation>> conversations() override {
         if (conversationsFail) throw Failure();
         std::vector<std::unique_ptr<Conversation>> result;
-        for (const auto& setup : recorded) result.push_back(std::make_unique<FakeConversation>(setup));
+        for (size_t i = 0; i < recorded.size(); ++i)
+            result.push_back(std::make_unique<FakeConversation>(recorded[i], [this, i] { forgotten.push_back(i); }));
         return result;
     }
     std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) override {
@@ -80,7 +88,9 @@ public:
     WindowHandle foreground = 1;
     std::map<WindowHandle, std::wstring> classes{{1, L"Notepad"}};
     std::set<WindowHandle> refusesForeground;
+    std::set<WindowHandle> gone;  // windows that no longer exist
     bool classNameFails = false;
+    bool refusesKeys = false;
     int foregroundAttempts = 0;
     std::vector<std::string> log;
 
@@ -90,12 +100,16 @@ public:
         auto it = classes.find(window);
         return it == classes.end() ? std::wstring() : it->second;
     }
+    bool exists(WindowHandle window) override { return !gone.count(window); }
     void setForegroundWindow(WindowHandle window) override {
         ++foregroundAttempts;
         if (!refusesForeground.count(window)) foreground = window;
     }
     void hide(WindowHandle window) override { log.push_back("hide " + std::to_string(window)); }
-    void pressHotKey() override { log.push_back("press in " + std::to_string(foreground)); }
+    bool pressHotKey() override {
+        log.push_back((refusesKeys ? "refused in " : "press in ") + std::to_string(foreground));
+        return !refusesKeys;
+    }
 };
 
 class FakeRegistry final : public QuickTextRegistry {

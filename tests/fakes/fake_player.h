@@ -52,16 +52,18 @@ public:
 class RecordingSwitcher final : public NameSwitcher {
 public:
     std::vector<std::string> calls;
-    std::function<void()> during;  // runs inside each call
+    std::function<void()> during;          // runs inside each call
+    SendOutcome outcome = SendOutcome::sent;  // what every call answers
 
-    void changeName() override { record("changeName"); }
-    void changeNameBack() override { record("changeNameBack"); }
+    SendOutcome changeName() override { return record("changeName"); }
+    SendOutcome changeNameBack() override { return record("changeNameBack"); }
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 
 private:
-    void record(const char* name) {
+    SendOutcome record(const char* name) {
         calls.emplace_back(name);
         if (during) during();
+        return outcome;
     }
 };
 

@@ -2,6 +2,8 @@
 // routine, with fake messenger, window system and registry.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "names/name_switch.h"
 #include "tests/fakes/fake_name_switch.h"
 #include "tests/fakes/fake_settings.h"
@@ -35,11 +37,14 @@ protected:
 TEST_F(NameSwitchTest, ConversationInFrontTakesTheKeysAndNothingElseMoves) {
     conversationInFront(42);
     messenger.recorded = {{7, L"Debug.Window"}};
-    names.changeName();
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);
     EXPECT_EQ(message(), kListening);
     EXPECT_EQ(windows.log, (std::vector<std::string>{"press in 42"}));
     EXPECT_EQ(windows.foregroundAttempts, 0);
     EXPECT_TRUE(messenger.openedWith.empty());
+
+    windows.refusesKeys = true;  // the window system takes fewer keys
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::keysRefused);
 }
 
 TEST_F(NameSwitchTest, ForegroundClassMustMatchExactly) {
@@ -56,7 +61,7 @@ TEST_F(NameSwitchTest, ForegroundClassMustMatchExactly) {
 
 TEST_F(NameSwitchTest, RecordedCommandConversationIsBroughtToFrontPressedAndHidden) {
     messenger.recorded = {{3, L"bob@example.test"}, {4, L"x", true}, {7, L"Debug.Window"}, {8, L"Debug.Window"}};
-    names.changeNameBack();
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
     EXPECT_EQ(message(), L"/name Ann");
     // The first match is used; a window whose contact cannot be read is skipped.
     EXPECT_EQ(windows.log, (std::vector<std::string>{"press in 7", "hide 7"}));
@@ -75,7 +80,7 @@ TEST_F(NameSwitchTest, WithoutACommandConversationOneIsOpenedAndHiddenWithoutPre
         fresh.conversationsFail = listFails;
         FakeWindowSystem screen;
         NameSwitch switcher{settings, fresh, screen, registry};
-        switcher.changeName();
+        EXPECT_EQ(switcher.changeName(), SendOutcome::conversationOpened);
         EXPECT_EQ(fresh.openedWith, std::vector<std::wstring>{L"Debug.Window"});
         EXPECT_EQ(screen.foreground, 900u) << "brought to the front";
         EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 900"}));
@@ -88,7 +93,7 @@ TEST_F(NameSwitchTest, FailedOpeningEndsTheRoutine) {
         fresh.opening = opening;
         FakeWindowSystem screen;
         NameSwitch switcher{settings, fresh, screen, registry};
-        switcher.changeName();
+        EXPECT_EQ(switcher.changeName(), SendOutcome::messengerUnavailable);
         EXPECT_TRUE(screen.log.empty());
         EXPECT_EQ(screen.foregroundAttempts, 0);
     }
@@ -99,35 +104,55 @@ TEST_F(NameSwitchTest, NothingIsStoredOrPressedBeforeTheFirstComposition) {
     FakeSettings unset;
     NameSwitch switcher{unset, messenger, windows, registry};
     conversationInFront(42);
-    switcher.changeName();
-    switcher.changeNameBack();
+    EXPECT_EQ(switcher.changeName(), SendOutcome::nothingToSend);
+    EXPECT_EQ(switcher.changeNameBack(), SendOutcome::nothingToSend);
     EXPECT_TRUE(registry.writes.empty());
     EXPECT_TRUE(windows.log.empty());
     EXPECT_TRUE(messenger.openedWith.empty());
     EXPECT_EQ(switcher.commandText(), std::nullopt);
 }
 
-TEST_F(NameSwitchTest, WithoutANewCompositionThePreviousCommandIsSentAgain) {
+// A restore never sends the listening command, nor a switch the plain one:
+// only what was composed in the call is stored and sent.
+TEST_F(NameSwitchTest, OnlyTheCommandComposedInTheCallIsStoredAndSent) {
     conversationInFront(42);
     names.changeName();
-    settings.WriteSetting(L"CurrentName", L"0");
-    names.changeNameBack();
-    EXPECT_EQ(message(), kListening);
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"press in 42", "press in 42"}));
-
-    settings.WriteSetting(L"CurrentName", L"1");
-    messenger.friendlyNameFails = true;  // nothing composed, the last command stands
-    names.changeNameBack();
-    EXPECT_EQ(message(), kListening);
+    windows.log.clear();
+    registry.writes.clear();
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        SendOutcome outcome;
+    };
+    const Case cases[] = {
+        {"no mode", [&] { settings.WriteSetting(L"CurrentName", L"0"); }, SendOutcome::nothingToSend},
+        {"unreadable name", [&] { messenger.friendlyNameFails = true; }, SendOutcome::nothingComposed},
+        {"empty name", [&] { messenger.friendlyName = L""; }, SendOutcome::nothingComposed},
+        {"name behind a NUL", [&] { messenger.friendlyName = std::wstring(L"\0Ann", 4); }, SendOutcome::nothingComposed},
+    };
+    for (const Case& c : cases) {
+        FakeMessenger fresh = messenger;
+        c.prepare();
+        EXPECT_EQ(names.changeNameBack(), c.outcome) << c.what;
+        EXPECT_EQ(message(), kListening) << c.what;
+        EXPECT_TRUE(registry.writes.empty()) << c.what;
+        EXPECT_TRUE(windows.log.empty()) << c.what;
+        messenger = fresh;
+        settings.WriteSetting(L"CurrentName", L"1");
+    }
+    messenger.friendlyName = std::wstring(L"Ann I'm listening to: (!WAT)\0junk", 33);
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
+    EXPECT_EQ(message(), L"/name Ann") << "the name counts up to its NUL";
 }
 
 // Keys pressed while another window is in front would reach that window.
 TEST_F(NameSwitchTest, ConversationThatCannotComeToTheFrontIsHiddenWithoutKeys) {
     messenger.recorded = {{7, L"Debug.Window"}};
     windows.refusesForeground = {7};
-    names.changeName();
+    EXPECT_EQ(names.changeName(), SendOutcome::notInFront);
     EXPECT_EQ(windows.log, (std::vector<std::string>{"hide 7"}));
-    EXPECT_EQ(windows.foregroundAttempts, BringToFrontLimit{}.attempts);
+    EXPECT_GE(windows.foregroundAttempts, 1);
+    EXPECT_LE(windows.foregroundAttempts, BringToFrontLimit{}.attempts);
 }
 
 TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
@@ -139,13 +164,34 @@ TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
     EXPECT_EQ(windows.log, (std::vector<std::string>{"hide 7"}));
 }
 
-TEST_F(NameSwitchTest, UnreadableHandleOfTheCommandConversationPressesNothing) {
-    FakeConversationSetup setup{7, L"Debug.Window"};
-    setup.handleFails = true;
-    messenger.recorded = {setup};
-    names.changeName();
-    EXPECT_TRUE(windows.log.empty());
-    EXPECT_TRUE(messenger.openedWith.empty());
+// A recorded command conversation whose window is gone, or whose handle
+// cannot be read, is dropped, and the search goes on.
+TEST_F(NameSwitchTest, StaleCommandConversationsAreDropped) {
+    FakeConversationSetup unreadable{7, L"Debug.Window"};
+    unreadable.handleFails = true;
+    const FakeConversationSetup gone{6, L"Debug.Window"};
+    windows.gone = {6};
+    struct Case {
+        std::vector<FakeConversationSetup> recorded;
+        std::vector<size_t> forgotten;
+        SendOutcome outcome;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {{unreadable}, {0}, SendOutcome::conversationOpened, {"hide 900"}},
+        {{gone}, {0}, SendOutcome::conversationOpened, {"hide 900"}},
+        {{gone, {3, L"bob"}, unreadable, {8, L"Debug.Window"}}, {0, 2}, SendOutcome::sent, {"press in 8", "hide 8"}},
+    };
+    for (const Case& c : cases) {
+        FakeMessenger fresh;
+        fresh.recorded = c.recorded;
+        windows.log.clear();
+        NameSwitch switcher{settings, fresh, windows, registry};
+        EXPECT_EQ(switcher.changeName(), c.outcome);
+        EXPECT_EQ(fresh.forgotten, c.forgotten);
+        EXPECT_EQ(windows.log, c.log);
+        EXPECT_EQ(fresh.openedWith.size(), c.outcome == SendOutcome::conversationOpened ? 1u : 0u);
+    }
 }
 
 TEST(QuickTextKeyPath, SigninNameIsUsedOnlyWhenItNamesOneKey) {
@@ -153,14 +199,20 @@ TEST(QuickTextKeyPath, SigninNameIsUsedOnlyWhenItNamesOneKey) {
     EXPECT_EQ(quickTextKeyPath(L""), std::nullopt);
     EXPECT_EQ(quickTextKeyPath(L"ann\\..\\bob"), std::nullopt);
     EXPECT_EQ(quickTextKeyPath(L"\\"), std::nullopt);
+    EXPECT_EQ(quickTextKeyPath(std::wstring(L"ann@x\0y", 7)), std::nullopt);
+    EXPECT_EQ(quickTextKeyPath(L"ann\tx"), std::nullopt);
+    EXPECT_EQ(quickTextKeyPath(L"ann\x1fx"), std::nullopt);
+    EXPECT_EQ(quickTextKeyPath(L"Zo\u00eb x"), L"Software\\Verdalt\\Quorvex2\\Zo\u00eb x\\Preferences\\QuickTexts\\QuickText09");
 }
 
-TEST_F(NameSwitchTest, UnusableSigninNameWritesNothingButStillPresses) {
+// The hot key would send whatever the entry held before: nothing is pressed.
+TEST_F(NameSwitchTest, UnusableSigninNameWritesAndPressesNothing) {
     struct Case {
-        const wchar_t* signin;
+        std::wstring signin;
         bool fails;
     };
-    for (Case c : {Case{L"", false}, Case{L"ann\\x", false}, Case{L"ann", true}}) {
+    for (const Case& c : {Case{L"", false}, Case{L"ann\\x", false}, Case{L"ann", true},
+                          Case{std::wstring(L"ann@x\0y", 7), false}, Case{L"ann\nx", false}}) {
         FakeMessenger user;
         user.signinName = c.signin;
         user.signinNameFails = c.fails;
@@ -169,9 +221,9 @@ TEST_F(NameSwitchTest, UnusableSigninNameWritesNothingButStillPresses) {
         screen.foreground = 42;
         screen.classes[42] = L"IMWindowClass";
         NameSwitch switcher{settings, user, screen, store};
-        switcher.changeName();
-        EXPECT_TRUE(store.writes.empty()) << c.signin;
-        EXPECT_EQ(screen.log, (std::vector<std::string>{"press in 42"}));
+        EXPECT_EQ(switcher.changeName(), SendOutcome::noUsableSigninName);
+        EXPECT_TRUE(store.writes.empty());
+        EXPECT_TRUE(screen.log.empty());
     }
 }
 

@@ -18,7 +18,8 @@ protected:
     FakeSettings settings{{std::wstring(keys::onOff), L"1"}};
     FakePlayerWindows windows;
     RecordingSwitcher names;
-    Watcher watcher{settings, windows, names};
+    WatchClock::time_point now{};
+    Watcher watcher{settings, windows, names, [this] { return now; }};
     WatcherState& state = watcher.state();
 };
 

@@ -1,5 +1,7 @@
 // The tick's on/off gate, reader choice and restore step, driven with fake
 // window look-ups and a recording name switcher.
+#include <functional>
+
 #include "tests/unit/watcher_fixture.h"
 
 namespace sonarel::testing {
@@ -169,6 +171,100 @@ TEST_F(TickTest, SwitchingOffKeepsFlagsAndTitlesForWhenItIsOnAgain) {
     settings.WriteSetting(keys::onOff, L"1");
     watcher.pollTick();
     EXPECT_EQ(names.take(), Calls{kRestore});
+}
+
+// A decision whose hot key was not pressed is tried again on the ticks that
+// decide nothing themselves, until it is sent.
+TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
+    const SendOutcome unsent[] = {SendOutcome::nothingComposed, SendOutcome::noUsableSigninName,
+                                  SendOutcome::conversationOpened, SendOutcome::notInFront,
+                                  SendOutcome::keysRefused, SendOutcome::messengerUnavailable};
+    for (SendOutcome outcome : unsent) {
+        RecordingSwitcher recorder;
+        FakePlayerWindows player;
+        player.open(playerClass::winamp2);
+        player.winamp2Text = L"Song";
+        Watcher w(settings, player, recorder, [this] { return now; });
+        recorder.outcome = outcome;
+        w.pollTick();
+        w.pollTick();
+        recorder.outcome = SendOutcome::sent;
+        w.pollTick();
+        w.pollTick();
+        EXPECT_EQ(recorder.take(), (Calls{kSwitch, kSwitch, kSwitch})) << static_cast<int>(outcome);
+        EXPECT_FALSE(w.pending());
+    }
+    for (SendOutcome done : {SendOutcome::sent, SendOutcome::nothingToSend}) {
+        names.outcome = done;
+        windows.open(playerClass::winamp3);
+        windows.winamp3Text = L"Song " + std::to_wstring(static_cast<int>(done));
+        watcher.pollTick();
+        watcher.pollTick();
+        EXPECT_EQ(names.take(), Calls{kSwitch});
+        EXPECT_FALSE(watcher.pending());
+    }
+}
+
+TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
+    windows.open(playerClass::winamp2);
+    names.outcome = SendOutcome::notInFront;
+    auto tickAfter = [&](int seconds, const wchar_t* title = nullptr) {
+        now += std::chrono::seconds(seconds);
+        if (title) windows.winamp2Text = title;
+        watcher.pollTick();
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        Calls calls;
+    };
+    const Step steps[] = {
+        {"a song: the switch fails", [&] { tickAfter(1, L"Song"); }, {kSwitch}},
+        {"retried on the next tick", [&] { tickAfter(1); }, {kSwitch}},
+        {"a pause replaces it: one call", [&] { tickAfter(1, L"Song [Paused]"); }, {kRestore}},
+        {"retry 2", [&] { tickAfter(1); }, {kRestore}},
+        {"retry 3", [&] { tickAfter(1); }, {kRestore}},
+        {"retry 4", [&] { tickAfter(1); }, {kRestore}},
+        {"retry 5", [&] { tickAfter(1); }, {kRestore}},
+        {"after five failures: slow", [&] { tickAfter(1); }, {}},
+        {"still within ten seconds", [&] { tickAfter(8); }, {}},
+        {"ten seconds after the last", [&] { tickAfter(1); }, {kRestore}},
+        {"slow again", [&] { tickAfter(9); }, {}},
+        {"a new decision counts afresh", [&] { tickAfter(1, L"Next"); }, {kSwitch}},
+        {"retried on the next tick", [&] { tickAfter(1); }, {kSwitch}},
+        {"switched off: dropped",
+         [&] {
+             settings.WriteSetting(keys::onOff, L"0");
+             tickAfter(1);
+         },
+         {}},
+        {"on again: nothing left to retry",
+         [&] {
+             settings.WriteSetting(keys::onOff, L"1");
+             tickAfter(1);
+         },
+         {}},
+        {"a conversation that opens is used at once",
+         [&] {
+             names.outcome = SendOutcome::conversationOpened;
+             tickAfter(1, L"Third");
+             names.outcome = SendOutcome::sent;
+             watcher.commandConversationReady();
+         },
+         {kSwitch, kSwitch}},
+        {"nothing left for the next tick", [&] { tickAfter(1); }, {}},
+        {"a decision waiting for something else is not",
+         [&] {
+             names.outcome = SendOutcome::notInFront;
+             tickAfter(1, L"Fourth");
+             watcher.commandConversationReady();
+         },
+         {kSwitch}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(names.take(), step.calls) << step.what;
+    }
 }
 
 }  // namespace

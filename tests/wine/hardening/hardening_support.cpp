@@ -1,6 +1,6 @@
 #include "tests/wine/hardening/hardening_support.h"
 
-#include "names/win32_window_system.h"
+#include "common/one_shot_timer.h"
 
 namespace sonarel::testing {
 
@@ -8,7 +8,7 @@ void showAndTick(DirectChain& chain, const std::wstring& title) {
     chain.player.show(title);
     chain.tick();
     // Keys already pressed are delivered before the timers of the hides.
-    waitUntil([] { return pendingWindowHides() == 0; }, 2s);
+    waitUntil([] { return pendingOneShots() == 0; }, 2s);
     pumpMessagesFor(20ms);
 }
 
@@ -16,7 +16,7 @@ void switchAndRestore(DirectChain& chain, Titles& titles) {
     showAndTick(chain, titles.playing());
     showAndTick(chain, titles.stopped());
     chain.tick();
-    waitUntil([] { return pendingWindowHides() == 0; }, 2s);
+    waitUntil([] { return pendingOneShots() == 0; }, 2s);
 }
 
 bool deliversAgain(DirectChain& chain, Titles& titles) {

@@ -1,6 +1,6 @@
 #include "tests/wine/names/direct_chain.h"
 
-#include "names/win32_window_system.h"
+#include "common/one_shot_timer.h"
 
 namespace sonarel::testing {
 namespace {
@@ -24,7 +24,7 @@ DirectChain::DirectChain(ChainOptions options)
 
 DirectChain::~DirectChain() {
     player.close();
-    waitUntil([] { return pendingWindowHides() == 0; }, 1s);
+    waitUntil([] { return pendingOneShots() == 0; }, 1s);
     deleteRegTree(HKEY_CURRENT_USER, kHostRoot);
 }
 
@@ -38,7 +38,7 @@ bool DirectChain::openCommandConversation(const std::wstring& title) {
     long long before = names.calls();
     tick();
     callsWithoutSend += names.calls() - before;
-    return waitUntil([&] { return imWindows->count() == 1 && pendingWindowHides() == 0; }, 5s);
+    return waitUntil([&] { return imWindows->count() == 1 && pendingOneShots() == 0; }, 5s);
 }
 
 std::vector<HWND> DirectChain::commandConversations() const {
