@@ -101,7 +101,7 @@ int wmain(int argc, wchar_t** argv) {
                     !c.counts ? "not judged" : ok ? "met" : "NOT MET");
     }
 
-    long long expected = chain.names.calls() - chain.callsWithoutSend;
+    long long expected = chain.names.calls() - chain.names.unsent;
     long long sent = chain.host.sentCount();
     bool nothingLost = sent == expected && late == 0 && chain.player.strayHotKeys() == 0;
     met = met && nothingLost;
@@ -109,7 +109,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("| ticks | %lld in %.1f s (%.0f us per tick) |\n", ticks, seconds, seconds * 1e6 / double(ticks));
     std::printf("| switches (changeName) | %lld |\n", chain.names.switches);
     std::printf("| restores (changeNameBack) | %lld |\n", chain.names.restores);
-    std::printf("| calls that open the conversation (send nothing by design) | %lld |\n", chain.callsWithoutSend);
+    std::printf("| calls that pressed no key (the conversation had to open) | %lld |\n", chain.names.unsent);
     std::printf("| texts the host received | %lld of %lld expected: %s |\n", sent, expected,
                 sent == expected ? "none lost" : "LOST SOME");
     std::printf("| ticks whose texts came late (> 5 s) | %lld |\n", late);

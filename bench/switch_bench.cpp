@@ -56,11 +56,12 @@ public:
         return real_.foregroundWindow();
     }
     std::wstring className(WindowHandle window) override { return real_.className(window); }
+    bool exists(WindowHandle window) override { return real_.exists(window); }
     void setForegroundWindow(WindowHandle window) override { real_.setForegroundWindow(window); }
     void hide(WindowHandle window) override { real_.hide(window); }
-    void pressHotKey() override {
+    bool pressHotKey() override {
         marks_.press = nowMicroseconds();
-        real_.pressHotKey();
+        return real_.pressHotKey();
     }
 
 private:

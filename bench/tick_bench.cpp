@@ -14,8 +14,14 @@ namespace {
 
 class CountingSwitcher final : public NameSwitcher {
 public:
-    void changeName() override { ++switches; }
-    void changeNameBack() override { ++restores; }
+    SendOutcome changeName() override {
+        ++switches;
+        return SendOutcome::sent;
+    }
+    SendOutcome changeNameBack() override {
+        ++restores;
+        return SendOutcome::sent;
+    }
     int switches = 0;
     int restores = 0;
 };

@@ -91,16 +91,24 @@ void Watcher::decide(NameDecision decision) {
     if (isPending(outcome)) pending_ = PendingDecision{decision, outcome, 1, now_()};
 }
 
+// Not bound by the slow interval: it answers an opening that an attempt
+// made, once, and never opens a second conversation on its own account.
 void Watcher::commandConversationReady() {
-    if (ticking_ || !pending_ || pending_->lastOutcome != SendOutcome::conversationOpened) return;
+    if (ticking_ || !pending_ || pending_->lastOutcome != SendOutcome::conversationOpened ||
+        pending_->openingAnswered)
+        return;
     ScopedFlag running(ticking_);
-    if (isSet(settings_.ReadSetting(keys::onOff))) retryPendingIfDue();
+    if (isSet(settings_.ReadSetting(keys::onOff))) retryPending(true);
 }
 
-// One attempt at a time; after a run of failures, one every slow interval.
+// One attempt a tick; after a run of failures, one every slow interval.
 void Watcher::retryPendingIfDue() {
     if (!pending_) return;
     if (pending_->failedAttempts >= quickRetries && now_() - pending_->lastAttempt < slowRetryInterval) return;
+    retryPending(false);
+}
+
+void Watcher::retryPending(bool answeringOpening) {
     SendOutcome outcome = run(pending_->decision);
     if (!isPending(outcome)) {
         pending_.reset();
@@ -109,6 +117,7 @@ void Watcher::retryPendingIfDue() {
     pending_->lastOutcome = outcome;
     ++pending_->failedAttempts;
     pending_->lastAttempt = now_();
+    pending_->openingAnswered = answeringOpening;
 }
 
 SendOutcome Watcher::run(NameDecision decision) {

@@ -57,6 +57,9 @@ struct PendingDecision {
     SendOutcome lastOutcome;
     int failedAttempts;  // in a row, the decision's own first call included
     WatchClock::time_point lastAttempt;
+    // The last attempt was the one made when the command conversation it had
+    // opened was reported; the next one waits for a tick.
+    bool openingAnswered = false;
 };
 
 // How hard a pending decision is retried: once a tick at first, then,
@@ -88,6 +91,7 @@ private:
     void restoreName(std::wstring& showing);
     void decide(NameDecision decision);
     void retryPendingIfDue();
+    void retryPending(bool answeringOpening);
     SendOutcome run(NameDecision decision);
 
     const Settings& settings_;

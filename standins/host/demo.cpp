@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "StandInMessenger.h"
 #include "settings/settings_store.h"
@@ -124,33 +125,51 @@ int runDemo() {
     auto listening = [&] { return messenger.friendlyName() == listeningName; };
     auto plain = [&] { return messenger.friendlyName() == plainName; };
     bool playerOk = true;
+    bool sendsOk = true;
+    // Runs a player command and lets the plug-in work until the name has
+    // settled; returns the texts the host sent meanwhile.
     auto step = [&](const std::string& command, const wchar_t* expectation, const std::function<bool()>& settled,
                     unsigned deadlineMs) {
         timeline.look();
         timeline.print(L"demo     ", L"player command: " + std::wstring(command.begin(), command.end()));
         timeline.print(L"         ", expectation);
+        size_t before = host.sent().size();
         playerOk = player.command(command) && playerOk;
         timeline.waitFor(settled, deadlineMs);
+        std::vector<std::wstring> texts;
+        for (size_t i = before; i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
+        return texts;
     };
     auto never = [] { return false; };
-    auto commandConversationOpen = [&] { return !messenger.conversations().empty(); };
+    // A pause or a stop sends the plain name once, and nothing else follows
+    // it on the next tick.
+    auto expectOnePlainSend = [&](const std::string& command, const wchar_t* expectation) {
+        std::vector<std::wstring> texts = step(command, expectation, plain, 2500);
+        timeline.waitFor(never, 1200);
+        for (size_t i = texts.size(); i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
+        bool ok = texts == std::vector<std::wstring>{L"/name Ann"};
+        sendsOk = sendsOk && ok;
+        timeline.print(L"check    ", std::to_wstring(texts.size()) + L" send(s) after " +
+                                         std::wstring(command.begin(), command.end()) + L", the plain name only - " +
+                                         (ok ? L"OK" : L"FAILED"));
+    };
 
     timeline.look();
     step("open2", L"(the player opens)", never, 1500);
     step("play2 Bright Morning",
-         L"(the first switch opens the hidden command conversation; nothing is sent yet)", commandConversationOpen,
-         4000);
-    step("play2 Second Song", L"(the switch is sent through the hidden conversation)", listening, 4000);
-    step("pause2", L"(paused: the plain name comes back)", plain, 4000);
-    step("resume2", L"(playing again: the listening name)", listening, 4000);
-    step("stop2", L"(stopped: the plain name)", plain, 4000);
+         L"(the first song: the hidden command conversation opens and carries the listening name)", listening, 2500);
+    sendsOk = listening() && sendsOk;
+    step("play2 Second Song", L"(the next song: the listening name is sent again)", never, 1500);
+    expectOnePlainSend("pause2", L"(paused: the plain name comes back)");
+    step("resume2", L"(playing again: the listening name)", listening, 2500);
+    expectOnePlainSend("stop2", L"(stopped: the plain name)");
     step("close2", L"(closed: the name is already plain)", never, 2000);
     player.command("quit", 3000);
     timeline.waitFor(never, 300);
 
     plugin.uninitialize();
     std::wstring finalName = messenger.friendlyName();
-    bool ok = playerOk && timeline.nameChanges >= 2 && finalName == plainName;
+    bool ok = playerOk && sendsOk && timeline.nameChanges >= 4 && finalName == plainName;
     printLine(L"summary: " + std::to_wstring(timeline.titles) + L" player titles, " +
               std::to_wstring(host.sent().size()) + L" name commands sent by the host, " +
               std::to_wstring(timeline.nameChanges) + L" display-name changes, final name \"" + finalName + L"\" - " +

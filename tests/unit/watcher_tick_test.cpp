@@ -253,6 +253,16 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
          },
          {kSwitch, kSwitch}},
         {"nothing left for the next tick", [&] { tickAfter(1); }, {}},
+        {"an opening is answered even when retries are slow",
+         [&] {
+             names.outcome = SendOutcome::conversationOpened;
+             tickAfter(1, L"Slow");
+             for (int i = 0; i < 4; ++i) tickAfter(1);
+             tickAfter(10);
+             watcher.commandConversationReady();
+             watcher.commandConversationReady();  // its own opening waits for a tick
+         },
+         {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
         {"a decision waiting for something else is not",
          [&] {
              names.outcome = SendOutcome::notInFront;

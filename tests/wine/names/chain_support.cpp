@@ -43,6 +43,7 @@ LRESULT CALLBACK PlayerWindow::proc(HWND window, UINT message, WPARAM wParam, LP
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* self = reinterpret_cast<PlayerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_SYSKEYDOWN && wParam == '0' && self) ++self->strayHotKeys_;
+    if (message == WM_GETTEXT && self) ++self->titleReads_;
     // Stray keys must not put the window into menu mode.
     bool altKeys = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR ||
                    (message == WM_KEYUP && wParam == VK_MENU);

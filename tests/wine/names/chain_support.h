@@ -18,7 +18,8 @@ inline constexpr wchar_t kListeningName[] = L"Ann I'm listening to: (!WAT)";
 inline constexpr wchar_t kListeningCommand[] = L"/name Ann I'm listening to: (!WAT)";
 
 // A top-level "Winamp v1.x" window whose text is the title. It counts the
-// hot keys that reach it, which belong to a conversation instead.
+// hot keys that reach it, which belong to a conversation instead, and the
+// reads of its title, so that a test can wait for the plug-in's ticks.
 class PlayerWindow {
 public:
     PlayerWindow();
@@ -26,11 +27,13 @@ public:
     void show(const std::wstring& title);
     void close();
     int strayHotKeys() const { return strayHotKeys_; }
+    int titleReads() const { return titleReads_; }
 
 private:
     static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
     HWND window_ = nullptr;
     int strayHotKeys_ = 0;
+    int titleReads_ = 0;
 };
 
 struct ChainOptions {

@@ -19,6 +19,7 @@ DirectChain::DirectChain(ChainOptions options)
     settings.WriteSetting(keys::onOff, L"1");
     messenger.failCreation(options.messengerCreation);
     if (options.messengerRunning) messenger.registerClassObject();
+    form.whenCommandConversationOpens([this] { watcher.commandConversationReady(); });
     form.load();
 }
 
@@ -30,15 +31,14 @@ DirectChain::~DirectChain() {
 
 bool DirectChain::tickAndDeliver(std::chrono::milliseconds deadline) {
     tick();
-    return waitUntil([&] { return host.sentCount() >= names.calls() - callsWithoutSend; }, deadline);
+    return waitUntil([&] { return host.sentCount() >= names.calls() - names.unsent; }, deadline);
 }
 
 bool DirectChain::openCommandConversation(const std::wstring& title) {
     player.show(title);
-    long long before = names.calls();
+    long long sent = host.sentCount();
     tick();
-    callsWithoutSend += names.calls() - before;
-    return waitUntil([&] { return imWindows->count() == 1 && pendingOneShots() == 0; }, 5s);
+    return waitUntil([&] { return imWindows->count() == 1 && host.sentCount() > sent && pendingOneShots() == 0; }, 5s);
 }
 
 std::vector<HWND> DirectChain::commandConversations() const {

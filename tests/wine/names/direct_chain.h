@@ -15,23 +15,29 @@
 
 namespace sonarel::testing {
 
-// Counts the watcher's calls on their way to the form.
+// Counts the watcher's calls on their way to the form, and those that did
+// not press the hot key.
 class CountingNames final : public NameSwitcher {
 public:
     explicit CountingNames(NameSwitcher& names) : names_(names) {}
-    void changeName() override {
+    SendOutcome changeName() override {
         ++switches;
-        names_.changeName();
+        return counted(names_.changeName());
     }
-    void changeNameBack() override {
+    SendOutcome changeNameBack() override {
         ++restores;
-        names_.changeNameBack();
+        return counted(names_.changeNameBack());
     }
     long long calls() const { return switches + restores; }
     long long switches = 0;
     long long restores = 0;
+    long long unsent = 0;
 
 private:
+    SendOutcome counted(SendOutcome outcome) {
+        if (outcome != SendOutcome::sent) ++unsent;
+        return outcome;
+    }
     NameSwitcher& names_;
 };
 
@@ -43,12 +49,13 @@ public:
     ~DirectChain();
 
     void tick() { watcher.pollTick(); }
-    // Ticks once, and waits until the host has received a
-    // text for every call the tick made that could send one. False when
-    // something did not arrive in time.
+    // Ticks once, and waits until the host has received a text for every
+    // call so far that pressed the hot key. False when something did not
+    // arrive in time.
     bool tickAndDeliver(std::chrono::milliseconds deadline = 5s);
     // Opens the command conversation through a first switch and waits until
-    // it is recorded and hidden: from then on every call sends.
+    // it is recorded, the switch was sent through it and it is hidden again:
+    // from then on every call sends.
     bool openCommandConversation(const std::wstring& title);
     // The open conversations with the command contact.
     std::vector<HWND> commandConversations() const;
@@ -67,8 +74,6 @@ public:
     CountingNames names{form};
     Win32PlayerWindows playerWindows;
     Watcher watcher{settings, playerWindows, names};
-    // Calls that could not send: the one that opened the conversation.
-    long long callsWithoutSend = 0;
 };
 
 }  // namespace sonarel::testing
