@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "bench/dll_facts.h"
+#include "bench/latency_bench.h"
 #include "bench/switch_bench.h"
 #include "bench/tick_bench.h"
 #include "tests/wine/support/wine_test_support.h"
@@ -14,6 +15,8 @@ int main() {
     bench::benchmarkTicks(1.3);
     std::printf("\n## One name switch\n\n");
     bench::benchmarkSwitch(150);
+    std::printf("\n## Latency of the display name\n\n");
+    bench::benchmarkLatency(5);
     std::printf("\n## Built DLL\n\n");
     bench::reportDllFacts(testing::pluginPath(), 256);
     return 0;

@@ -2,7 +2,8 @@
 // (the plug-in's watcher and form, the stand-in messenger and host), with a
 // title change every 10 ticks so that switches and restores keep running.
 // Checks that nothing the process holds grows and that every switch and
-// restore reached the host.
+// restore reached the host; then a title scrolls for 1,000 ticks, which
+// must switch once.
 //   sonarel-soak.exe [--ticks N]      (default 100000)
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@ using namespace sonarel;
 using namespace sonarel::testing;
 
 constexpr long long kTicksPerTitle = 10;
+constexpr long long kScrollTicks = 1000;
 
 long long ticksAsked(int argc, wchar_t** argv) {
     for (int i = 1; i + 1 < argc; ++i)
@@ -27,16 +29,15 @@ long long ticksAsked(int argc, wchar_t** argv) {
     return 100000;
 }
 
-// Playing and stopped titles in turn: a new playing title switches; the
-// stopped one restores and switches (its title changed), and the tick after
-// it restores again.
+// Playing and stopped titles in turn: a new playing title switches, the
+// stopped one restores.
 std::wstring titleFor(long long change) {
     std::wstring song = std::to_wstring(change / 2 + 1) + L". Artist - Song - Winamp";
     return change % 2 == 0 ? song : song + L" [Stopped]";
 }
 
 std::vector<long long> sample(const std::vector<bench::Counter>& counters) {
-    // A quiet moment: the hides that the last switch scheduled have run.
+    // A quiet moment: the timers that the last switch scheduled have run.
     waitUntil([] { return pendingOneShots() == 0; }, 1s);
     std::vector<long long> values;
     for (const auto& counter : counters) values.push_back(counter.read());
@@ -84,6 +85,17 @@ int wmain(int argc, wchar_t** argv) {
         chain.host.forgetSent();
         if (tick == tenth) first = sample(counters);
     }
+    // The player scrolls one song's title in the taskbar, a character a tick.
+    const std::wstring scrolling = L"99. Ann Lee - A Long Morning In The Hills - Winamp";
+    long long switchesBefore = chain.names.switches, restoresBefore = chain.names.restores;
+    for (long long tick = 0; tick < kScrollTicks; ++tick) {
+        size_t at = static_cast<size_t>(tick) % (scrolling.size() + 1);
+        chain.player.show(tick == 0 ? scrolling : scrolling.substr(at) + L" *** " + scrolling);
+        if (!chain.tickAndDeliver()) ++late;
+        chain.host.forgetSent();
+    }
+    long long scrollSwitches = chain.names.switches - switchesBefore;
+    long long scrollRestores = chain.names.restores - restoresBefore;
     last = sample(counters);
     QueryPerformanceCounter(&end);
     double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
@@ -103,7 +115,8 @@ int wmain(int argc, wchar_t** argv) {
 
     long long expected = chain.names.calls() - chain.names.unsent;
     long long sent = chain.host.sentCount();
-    bool nothingLost = sent == expected && late == 0 && chain.player.strayHotKeys() == 0;
+    bool scrollOnce = scrollSwitches == 1 && scrollRestores == 0;
+    bool nothingLost = sent == expected && late == 0 && chain.player.strayHotKeys() == 0 && scrollOnce;
     met = met && nothingLost;
     std::printf("\n| sends | value |\n|---|---|\n");
     std::printf("| ticks | %lld in %.1f s (%.0f us per tick) |\n", ticks, seconds, seconds * 1e6 / double(ticks));
@@ -112,6 +125,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("| calls that pressed no key (the conversation had to open) | %lld |\n", chain.names.unsent);
     std::printf("| texts the host received | %lld of %lld expected: %s |\n", sent, expected,
                 sent == expected ? "none lost" : "LOST SOME");
+    std::printf("| a title scrolling for %lld ticks: switches, restores | %lld, %lld: %s |\n", kScrollTicks,
+                scrollSwitches, scrollRestores, scrollOnce ? "one switch" : "NOT ONE SWITCH");
     std::printf("| ticks whose texts came late (> 5 s) | %lld |\n", late);
     std::printf("| hot keys that reached another window | %d |\n", chain.player.strayHotKeys());
     std::printf("| display name at the end | %ls |\n", chain.messenger.friendlyName().c_str());

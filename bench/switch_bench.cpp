@@ -58,7 +58,9 @@ public:
     std::wstring className(WindowHandle window) override { return real_.className(window); }
     bool exists(WindowHandle window) override { return real_.exists(window); }
     void setForegroundWindow(WindowHandle window) override { real_.setForegroundWindow(window); }
-    void hide(WindowHandle window) override { real_.hide(window); }
+    void hide(WindowHandle window, WindowHandle previousForeground) override {
+        real_.hide(window, previousForeground);
+    }
     bool pressHotKey() override {
         marks_.press = nowMicroseconds();
         return real_.pressHotKey();

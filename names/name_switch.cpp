@@ -50,9 +50,11 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     skippingFailure([&] { stored = storeMessage(*commandText_); });
     // The hot key would send whatever the entry held before.
     if (!stored) return SendOutcome::noUsableSigninName;
-    if (auto outcome = pressInForegroundConversation()) return *outcome;
-    if (auto outcome = useCommandConversation()) return *outcome;
-    return openCommandConversation();
+    WindowHandle front = 0;
+    skippingFailure([&] { front = windows_.foregroundWindow(); });
+    if (auto outcome = pressInForegroundConversation(front)) return *outcome;
+    if (auto outcome = useCommandConversation(front)) return *outcome;
+    return openCommandConversation(front);
 }
 
 // The path is built afresh, with a fresh sign-in name, for every use.
@@ -72,9 +74,9 @@ bool NameSwitch::storeMessage(const std::wstring& command) {
 }
 
 // A conversation the user has in front takes the keys; nothing moves.
-std::optional<SendOutcome> NameSwitch::pressInForegroundConversation() {
+std::optional<SendOutcome> NameSwitch::pressInForegroundConversation(WindowHandle front) {
     std::wstring inFront;
-    skippingFailure([&] { inFront = windows_.className(windows_.foregroundWindow()); });
+    skippingFailure([&] { inFront = windows_.className(front); });
     if (inFront != conversationWindowClass) return std::nullopt;
     return pressHotKey();
 }
@@ -82,7 +84,7 @@ std::optional<SendOutcome> NameSwitch::pressInForegroundConversation() {
 // The first recorded conversation with the command contact whose window is
 // still there. One whose window is gone, or whose handle cannot be read, is
 // dropped from the record, so that it is not tried again and again.
-std::optional<SendOutcome> NameSwitch::useCommandConversation() {
+std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front) {
     std::vector<std::unique_ptr<Conversation>> conversations;
     skippingFailure([&] { conversations = messenger_.conversations(); });
     for (auto& conversation : conversations) {
@@ -95,27 +97,27 @@ std::optional<SendOutcome> NameSwitch::useCommandConversation() {
             skippingFailure([&] { conversation->forget(); });
             continue;
         }
-        return pressInCommandConversation(*conversation);
+        return pressInCommandConversation(*conversation, front);
     }
     return std::nullopt;
 }
 
 // Keys pressed while another window is in front would go to that window,
 // so they are pressed only once the conversation is there.
-SendOutcome NameSwitch::pressInCommandConversation(Conversation& conversation) {
+SendOutcome NameSwitch::pressInCommandConversation(Conversation& conversation, WindowHandle front) {
     SendOutcome outcome = bringToFront(conversation) ? pressHotKey() : SendOutcome::notInFront;
-    skippingFailure([&] { windows_.hide(conversation.hWnd()); });
+    skippingFailure([&] { windows_.hide(conversation.hWnd(), front); });
     return outcome;
 }
 
 // The new conversation is recorded when the messenger reports it; the
 // decision is sent through it then.
-SendOutcome NameSwitch::openCommandConversation() {
+SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
     std::unique_ptr<Conversation> conversation;
     skippingFailure([&] { conversation = messenger_.instantMessage(commandContact); });
     if (!conversation) return SendOutcome::messengerUnavailable;
     bringToFront(*conversation);
-    skippingFailure([&] { windows_.hide(conversation->hWnd()); });
+    skippingFailure([&] { windows_.hide(conversation->hWnd(), front); });
     return SendOutcome::conversationOpened;
 }
 

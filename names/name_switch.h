@@ -62,8 +62,10 @@ public:
     virtual std::wstring className(WindowHandle window) = 0;
     virtual bool exists(WindowHandle window) = 0;
     virtual void setForegroundWindow(WindowHandle window) = 0;
-    // Hides the window once the keys already pressed have reached it.
-    virtual void hide(WindowHandle window) = 0;
+    // Hides the window once the keys already pressed have reached it. If it
+    // is the foreground window still, the foreground goes back to the window
+    // that had it before, so that no invisible window keeps the keyboard.
+    virtual void hide(WindowHandle window, WindowHandle previousForeground) = 0;
     // Presses Alt+0 in the foreground window and returns at once. False when
     // the window system took fewer keys than it was given.
     virtual bool pressHotKey() = 0;
@@ -101,10 +103,10 @@ private:
     SendOutcome send(std::optional<std::wstring> composed);
     void markAutoSend();
     bool storeMessage(const std::wstring& command);
-    std::optional<SendOutcome> pressInForegroundConversation();
-    std::optional<SendOutcome> useCommandConversation();
-    SendOutcome openCommandConversation();
-    SendOutcome pressInCommandConversation(Conversation& conversation);
+    std::optional<SendOutcome> pressInForegroundConversation(WindowHandle front);
+    std::optional<SendOutcome> useCommandConversation(WindowHandle front);
+    SendOutcome openCommandConversation(WindowHandle front);
+    SendOutcome pressInCommandConversation(Conversation& conversation, WindowHandle front);
     bool bringToFront(Conversation& conversation);
     SendOutcome pressHotKey();
     std::optional<std::wstring> keyPath();

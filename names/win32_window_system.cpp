@@ -43,9 +43,17 @@ void Win32WindowSystem::setForegroundWindow(WindowHandle window) { SetForeground
 
 bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }
 
-void Win32WindowSystem::hide(WindowHandle window) {
+void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForeground) {
     HWND handle = toHandle(window);
-    if (!runOnceAfter(hideDelayMs, [handle] { ShowWindow(handle, SW_HIDE); })) ShowWindow(handle, SW_HIDE);
+    HWND previous = toHandle(previousForeground);
+    auto hideNow = [handle, previous] {
+        ShowWindow(handle, SW_HIDE);
+        // Hiding a window that was hidden already passes the activation on
+        // to nobody: the user would type into the invisible conversation.
+        if (GetForegroundWindow() == handle && previous != handle && IsWindowVisible(previous))
+            SetForegroundWindow(previous);
+    };
+    if (!runOnceAfter(hideDelayMs, hideNow)) hideNow();
 }
 
 // Alt down, "0" down, "0" up, Alt up. Another program's input, or a desktop

@@ -11,7 +11,7 @@ public:
     std::wstring className(WindowHandle window) override;
     bool exists(WindowHandle window) override;
     void setForegroundWindow(WindowHandle window) override;
-    void hide(WindowHandle window) override;
+    void hide(WindowHandle window, WindowHandle previousForeground) override;
     bool pressHotKey() override;
 };
 

@@ -127,26 +127,24 @@ int runDemo() {
     bool playerOk = true;
     bool sendsOk = true;
     // Runs a player command and lets the plug-in work until the name has
-    // settled; returns the texts the host sent meanwhile.
+    // settled.
     auto step = [&](const std::string& command, const wchar_t* expectation, const std::function<bool()>& settled,
                     unsigned deadlineMs) {
         timeline.look();
         timeline.print(L"demo     ", L"player command: " + std::wstring(command.begin(), command.end()));
         timeline.print(L"         ", expectation);
-        size_t before = host.sent().size();
         playerOk = player.command(command) && playerOk;
         timeline.waitFor(settled, deadlineMs);
-        std::vector<std::wstring> texts;
-        for (size_t i = before; i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
-        return texts;
     };
     auto never = [] { return false; };
     // A pause or a stop sends the plain name once, and nothing else follows
     // it on the next tick.
     auto expectOnePlainSend = [&](const std::string& command, const wchar_t* expectation) {
-        std::vector<std::wstring> texts = step(command, expectation, plain, 2500);
+        size_t before = host.sent().size();
+        step(command, expectation, plain, 2500);
         timeline.waitFor(never, 1200);
-        for (size_t i = texts.size(); i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
+        std::vector<std::wstring> texts;
+        for (size_t i = before; i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
         bool ok = texts == std::vector<std::wstring>{L"/name Ann"};
         sendsOk = sendsOk && ok;
         timeline.print(L"check    ", std::to_wstring(texts.size()) + L" send(s) after " +

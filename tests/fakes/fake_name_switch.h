@@ -105,7 +105,10 @@ public:
         ++foregroundAttempts;
         if (!refusesForeground.count(window)) foreground = window;
     }
-    void hide(WindowHandle window) override { log.push_back("hide " + std::to_string(window)); }
+    void hide(WindowHandle window, WindowHandle previousForeground) override {
+        log.push_back("hide " + std::to_string(window));
+        if (foreground == window) foreground = previousForeground;
+    }
     bool pressHotKey() override {
         log.push_back((refusesKeys ? "refused in " : "press in ") + std::to_string(foreground));
         return !refusesKeys;

@@ -82,8 +82,9 @@ TEST_F(NameSwitchTest, WithoutACommandConversationOneIsOpenedAndHiddenWithoutPre
         NameSwitch switcher{settings, fresh, screen, registry};
         EXPECT_EQ(switcher.changeName(), SendOutcome::conversationOpened);
         EXPECT_EQ(fresh.openedWith, std::vector<std::wstring>{L"Debug.Window"});
-        EXPECT_EQ(screen.foreground, 900u) << "brought to the front";
+        EXPECT_EQ(screen.foregroundAttempts, 1) << "brought to the front";
         EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 900"}));
+        EXPECT_EQ(screen.foreground, 1u) << "and the window in front before has it back";
     }
 }
 

@@ -62,9 +62,12 @@ TEST(MessengerBadInput, EveryMemberAnsweringBadlyLosesNothing) {
                 if (openFirst) ASSERT_TRUE(chain.openCommandConversation(titles.playing())) << what;
                 chain.messenger.answer(c.member, how);
 
+                long long before = chain.names.calls();
                 switchAndRestore(chain, titles);
                 switchAndRestore(chain, titles);
-                EXPECT_EQ(chain.names.calls(), openFirst ? 9 : 8) << what << ": every tick ran its switches";
+                // Six ticks, four of them deciding; the others may retry.
+                EXPECT_GE(chain.names.calls() - before, 4) << what << ": every decision ran";
+                EXPECT_LE(chain.names.calls() - before, 6) << what << ": one call a tick at most";
                 EXPECT_EQ(chain.player.strayHotKeys(), 0) << what;
                 expectNothingMadeOfTheBadAnswer(chain, what);
 
@@ -93,7 +96,8 @@ TEST(MessengerBadInput, NotRegisteredOrFailingCreationKeepsTheTicksGoing) {
             HWND bob = chain.messenger.openConversation(L"bob@example.test");
             SetForegroundWindow(bob);
             switchAndRestore(chain, titles);
-            EXPECT_EQ(chain.names.calls(), 4) << c.what;
+            EXPECT_GE(chain.names.calls(), 2) << c.what << ": both decisions ran";
+            EXPECT_LE(chain.names.calls(), 3) << c.what << ": one call a tick at most";
             EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Verdalt")) << c.what << ": no name to store";
             EXPECT_TRUE(chain.host.sent().empty()) << c.what;
             EXPECT_EQ(chain.player.strayHotKeys(), 0) << c.what;
@@ -113,7 +117,7 @@ TEST(MessengerBadInput, NotRegisteredOrFailingCreationKeepsTheTicksGoing) {
 
 // The user closes the command conversation while the switch is between
 // its search and the key press: no key goes astray, the closed one is
-// dropped, and a new one carries the next switches.
+// dropped, and a new one carries this switch and the next ones.
 TEST(MessengerBadInput, ConversationClosedBetweenSearchAndKeyPress) {
     onNewApartmentThread([] {
         DirectChain chain;
@@ -125,8 +129,11 @@ TEST(MessengerBadInput, ConversationClosedBetweenSearchAndKeyPress) {
         chain.messenger.closeConversationWhenContactsAreRead();
         showAndTick(chain, titles.playing());
         EXPECT_FALSE(IsWindow(first));
-        EXPECT_TRUE(waitUntil([&] { return chain.imWindows->count() == 0; }, 2s)) << "the closed one is dropped";
-        EXPECT_EQ(chain.host.sentCount(), sentBefore);
+        ASSERT_TRUE(waitUntil([&] { return chain.host.sentCount() == sentBefore + 1; }, 2s));
+        EXPECT_EQ(chain.host.sent().back().contact, L"Debug.Window");
+        ASSERT_EQ(chain.commandConversations().size(), 1u);
+        EXPECT_NE(chain.commandConversations()[0], first);
+        EXPECT_EQ(chain.imWindows->count(), 1u) << "the closed one is dropped";
         EXPECT_EQ(chain.player.strayHotKeys(), 0);
 
         EXPECT_TRUE(deliversAgain(chain, titles));

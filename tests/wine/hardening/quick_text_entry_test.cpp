@@ -82,12 +82,13 @@ TEST(QuickTextEntry, UnwritableEntryKeepsTheTicksGoingAndTheNextWritableSwitchSe
                   ERROR_CHILD_MUST_BE_VOLATILE);
 
         int hotKeysBefore = chain.host.hotKeys();
+        long long callsBefore = chain.names.calls(), sentBefore = chain.host.sentCount();
         switchAndRestore(chain, titles);
         switchAndRestore(chain, titles);
-        EXPECT_EQ(chain.names.calls(), 9);
+        EXPECT_GE(chain.names.calls() - callsBefore, 4) << "every decision ran";
         EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, entry));
         EXPECT_GT(chain.host.hotKeys(), hotKeysBefore) << "the keys were still pressed in the conversation";
-        EXPECT_TRUE(chain.host.sent().empty()) << "without an entry the host sends nothing";
+        EXPECT_EQ(chain.host.sentCount(), sentBefore) << "without an entry the host sends nothing";
         EXPECT_EQ(chain.player.strayHotKeys(), 0);
 
         volatileParent.reset();

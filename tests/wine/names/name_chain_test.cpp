@@ -39,7 +39,9 @@ TEST(NameChain, FirstSongShowsTheListeningNameAndStopRestoresItWithOneSendEach) 
         EXPECT_EQ(chain.host.sent()[0].contact, L"Debug.Window");
         EXPECT_EQ(readRegDword(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend"), 1u);
         EXPECT_TRUE(waitUntil([&] { return !chain.anyVisible(chain.commandConversations()); }));
-        EXPECT_EQ(chain.commandConversations().size(), 1u);
+        ASSERT_EQ(chain.commandConversations().size(), 1u);
+        HWND command = chain.commandConversations()[0];
+        EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() != command; })) << "the keyboard is not left hidden";
 
         chain.player.show(L"1. First Song - Winamp [Stopped]");
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kPlainName; }, kSwitch));

@@ -1,0 +1,130 @@
+// The latency a user sees: the real plug-in created by ProgID, its own
+// one-second timer, a player window, the stand-in messenger and host. Each
+// repetition starts the plug-in afresh on a new thread, and each title
+// change waits a varying time first, so that it falls at every phase of the
+// timer.
+#include "bench/latency_bench.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench/measure.h"
+#include "tests/wine/names/chain_support.h"
+#include "tests/wine/support/plugin_environment.h"
+
+namespace sonarel::bench {
+namespace {
+
+using namespace sonarel::testing;
+
+constexpr double oneTickMs = 1000;
+
+struct Situation {
+    const char* name;
+    double goalMs;
+    std::vector<double> samples;
+    int missed = 0;
+};
+
+enum Index { firstSong, nextSong, pause, resume, stop, close, stopAfterClosed, situations };
+
+class Run {
+public:
+    explicit Run(unsigned& seed) : seed_(seed) {
+        chain.host.onSent = [this](const standin::SentText& sent) { sends_.push_back({nowMicroseconds(), sent.text}); };
+    }
+
+    // Changes what the player shows at a varying phase of the timer, and
+    // returns the time until the host carried out the expected command.
+    std::optional<double> measure(const std::function<void()>& change, const std::wstring& expected) {
+        seed_ = seed_ * 1103515245u + 12345u;
+        pumpMessagesFor(std::chrono::milliseconds((seed_ >> 8) % 1000));
+        size_t before = sends_.size();
+        double start = nowMicroseconds();
+        change();
+        if (!waitUntil([&] { return sends_.size() > before; }, 5s)) return std::nullopt;
+        ++expectedSends;
+        if (sends_[before].text != expected) ++wrongSends;
+        return (sends_[before].at - start) / 1000.0;
+    }
+    // An untimed step that must also end in one send.
+    void settle(const std::function<void()>& change, const std::wstring& expected) {
+        measure(change, expected);
+    }
+    size_t sends() const { return sends_.size(); }
+
+    Chain chain;
+    int expectedSends = 0;
+    int wrongSends = 0;
+
+private:
+    struct Send {
+        double at;
+        std::wstring text;
+    };
+    unsigned& seed_;
+    std::vector<Send> sends_;
+};
+
+void record(Situation& situation, std::optional<double> ms) {
+    if (ms) situation.samples.push_back(*ms);
+    else ++situation.missed;
+}
+
+}  // namespace
+
+void benchmarkLatency(int repetitions) {
+    RegisteredPlugin registered;
+    std::vector<Situation> all = {
+        {"first song after start-up (opens the command conversation)", 2 * oneTickMs + 100, {}},
+        {"next song", oneTickMs + 100, {}},
+        {"pause", oneTickMs + 100, {}},
+        {"resume", oneTickMs + 100, {}},
+        {"stop", oneTickMs + 100, {}},
+        {"close", oneTickMs + 100, {}},
+        {"stop after the command conversation was closed", 2 * oneTickMs + 100, {}},
+    };
+    unsigned seed = 20261207;
+    int extraSends = 0, wrongSends = 0;
+    const std::wstring plain = L"/name Ann";
+    for (int r = 0; r < repetitions; ++r) {
+        onNewApartmentThread([&] {
+            Run run(seed);
+            run.chain.startPlugin();
+            auto& player = run.chain.player;
+            auto show = [&](const wchar_t* title) { return [&player, title] { player.show(title); }; };
+            record(all[firstSong], run.measure(show(L"1. Song A - Winamp"), kListeningCommand));
+            record(all[nextSong], run.measure(show(L"2. Song B - Winamp"), kListeningCommand));
+            record(all[pause], run.measure(show(L"2. Song B - Winamp [Paused]"), plain));
+            record(all[resume], run.measure(show(L"2. Song B - Winamp"), kListeningCommand));
+            record(all[stop], run.measure(show(L"2. Song B - Winamp [Stopped]"), plain));
+            run.settle(show(L"3. Song C - Winamp"), kListeningCommand);
+            record(all[close], run.measure([&] { player.close(); }, plain));
+            run.settle(show(L"4. Song D - Winamp"), kListeningCommand);
+            for (HWND conversation : run.chain.commandConversations()) run.chain.messenger.closeConversation(conversation);
+            record(all[stopAfterClosed], run.measure(show(L"4. Song D - Winamp [Stopped]"), plain));
+            pumpMessagesFor(1500ms);  // a tick more, to catch a send that should not come
+            extraSends += static_cast<int>(run.sends()) - run.expectedSends;
+            wrongSends += run.wrongSends;
+        });
+    }
+
+    std::printf("| from the title change to the display name | median, ms | worst, ms | goal, ms | result |\n");
+    std::printf("|---|---|---|---|---|\n");
+    for (const Situation& s : all) {
+        Timing t = summarize(s.samples);
+        double worst = s.samples.empty() ? 0 : *std::max_element(s.samples.begin(), s.samples.end());
+        bool met = s.missed == 0 && !s.samples.empty() && worst <= s.goalMs;
+        std::printf("| %-58s | %6.0f | %6.0f | %6.0f | %s |\n", s.name, t.median, worst, s.goalMs,
+                    met ? "met" : s.missed ? "NOT MET (no send)" : "NOT MET");
+    }
+    std::printf("\n(%d repetitions, each with a freshly started plug-in; sends beyond one per change: %d; "
+                "sends of the wrong name: %d)\n",
+                repetitions, extraSends, wrongSends);
+}
+
+}  // namespace sonarel::bench
