@@ -51,12 +51,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         randomise(in, settings, messenger, windows);
         windows.log.clear();
         registry.writes.clear();
-        in.byte() & 1 ? names.changeName() : names.changeNameBack();
+        windows.refusesKeys = in.byte() % 9 == 0;
+        SendOutcome outcome = in.byte() & 1 ? names.changeName() : names.changeNameBack();
 
         if (!names.commandText() && (!windows.log.empty() || !registry.writes.empty())) std::abort();
+        // A key is pressed only after this call stored its own command.
+        bool pressed = false, stored = false;
+        for (const auto& entry : windows.log) pressed = pressed || entry.find(" in ") != std::string::npos;
+        for (const auto& write : registry.writes) stored = stored || write.ends_with(L"|Message");
+        if (pressed && !stored) std::abort();
+        if ((outcome == SendOutcome::sent) != (pressed && !windows.refusesKeys)) std::abort();
         for (const auto& entry : windows.log) {
-            if (entry.rfind("press in ", 0) != 0) continue;
-            WindowHandle target = static_cast<WindowHandle>(std::stoul(entry.substr(9)));
+            auto at = entry.find(" in ");
+            if (at == std::string::npos) continue;
+            WindowHandle target = static_cast<WindowHandle>(std::stoul(entry.substr(at + 4)));
             bool conversationInFront = target == 50;
             bool commandConversation = target >= 100;
             if (!conversationInFront && !commandConversation) std::abort();
