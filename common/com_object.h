@@ -54,11 +54,13 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
-// Creates a COM object owned by the returned pointer.
+// Creates a COM object owned by the returned pointer: its one reference.
+// Not through ComPtr::Attach, which in this toolchain's headers adds a
+// reference of its own, so that the object would never be freed.
 template <class T, class... Args>
 ComPtr<T> makeComObject(Args&&... args) {
     ComPtr<T> object;
-    object.Attach(new T(std::forward<Args>(args)...));
+    *object.GetAddressOf() = new T(std::forward<Args>(args)...);
     return object;
 }
 

@@ -205,6 +205,12 @@ std::shared_ptr<MessengerState> running(const std::weak_ptr<MessengerState>& sta
 
 class Messenger;
 
+// The interface the events go out through, as the class information names
+// it: with vtable-only events, one that an IDispatch sink cannot serve.
+IID eventsInterface(const std::weak_ptr<MessengerState>& state) {
+    return running(state)->vtableOnlyEvents ? IID_IStandInVtableEvents : DIID_DStandInMessengerEvents;
+}
+
 class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConnectionPoint> {
 public:
     EventConnectionPoint(ComPtr<IConnectionPointContainer> container, std::weak_ptr<MessengerState> state,
@@ -213,7 +219,7 @@ public:
 
     STDMETHODIMP GetConnectionInterface(IID* iid) override {
         if (!iid) return E_POINTER;
-        *iid = DIID_DStandInMessengerEvents;
+        *iid = eventsInterface(state_);
         return S_OK;
     }
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
@@ -226,7 +232,7 @@ public:
             requireAll(sink, cookie);
             *cookie = 0;
             ComPtr<IDispatch> events;
-            if (FAILED(sink->QueryInterface(DIID_DStandInMessengerEvents, reinterpret_cast<void**>(events.GetAddressOf()))))
+            if (FAILED(sink->QueryInterface(eventsInterface(state_), reinterpret_cast<void**>(events.GetAddressOf()))))
                 return CONNECT_E_CANNOTCONNECT;
             *cookie = running(state_)->advise(source_, events);
             return S_OK;
@@ -292,7 +298,7 @@ public:
         return comBoundary([&] {
             requireAll(point);
             *point = nullptr;
-            if (iid != DIID_DStandInMessengerEvents) return CONNECT_E_NOCONNECTION;
+            if (iid != eventsInterface(state_)) return CONNECT_E_NOCONNECTION;
             *point = makeComObject<EventConnectionPoint>(ComPtr<IConnectionPointContainer>(this), state_, this)
                          .Detach();
             return S_OK;
@@ -302,7 +308,8 @@ public:
         return comBoundary([&] {
             requireAll(info);
             *info = nullptr;
-            return typeLib()->GetTypeInfoOfGuid(CLSID_Messenger, info);
+            bool vtable = running(state_)->vtableOnlyEvents;
+            return typeLib()->GetTypeInfoOfGuid(vtable ? CLSID_MessengerWithVtableEvents : CLSID_Messenger, info);
         });
     }
 

@@ -72,6 +72,7 @@ public:
     int nesting = 0;
     int deepestNesting = 0;
     bool refuseActivation = false;
+    bool vtableOnlyEvents = false;
 
 private:
     struct Conversation {

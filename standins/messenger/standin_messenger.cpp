@@ -181,6 +181,8 @@ void StandInMessenger::letMessagesThroughWhileReadingFriendlyName(std::chrono::m
 
 void StandInMessenger::answer(Member member, Answer how) { state_->answers[member] = how; }
 void StandInMessenger::failCreation(HRESULT result) { state_->creationFailure = result; }
+
+void StandInMessenger::offerVtableOnlyEvents(bool offer) { state_->vtableOnlyEvents = offer; }
 void StandInMessenger::closeConversationWhenContactsAreRead() { state_->closeOnContactsRead = true; }
 
 void StandInMessenger::raiseWindowEvent(WindowEvent event, EventArgument argument) {

@@ -76,6 +76,9 @@ public:
     void answer(Member member, Answer how);
     // Creating a messenger object fails with this result (S_OK: it works).
     void failCreation(HRESULT result);
+    // The class information names a source interface served through a
+    // vtable of its own instead of the dispatch interface of the events.
+    void offerVtableOnlyEvents(bool offer);
     // The next read of a conversation's Contacts closes that conversation
     // first, as a user closing it at that moment would.
     void closeConversationWhenContactsAreRead();

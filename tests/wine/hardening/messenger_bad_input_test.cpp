@@ -115,6 +115,23 @@ TEST(MessengerBadInput, NotRegisteredOrFailingCreationKeepsTheTicksGoing) {
     }
 }
 
+// The sink serves its events through IDispatch only: a messenger that would
+// call it through a vtable of its own is not connected, and conversations
+// in front still carry the switches.
+TEST(MessengerBadInput, EventsThroughAVtableOnlyAreNotConnected) {
+    onNewApartmentThread([] {
+        DirectChain chain(ChainOptions{.vtableOnlyEvents = true});
+        Titles titles;
+        EXPECT_FALSE(chain.form.messengerConnected());
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        SetForegroundWindow(bob);
+        showAndTick(chain, titles.playing());
+        ASSERT_TRUE(waitUntil([&] { return !chain.host.sent().empty(); }, 2s));
+        EXPECT_EQ(chain.host.sent().back().contact, L"bob@example.test");
+        EXPECT_TRUE(chain.commandConversations().empty());
+    });
+}
+
 // The user closes the command conversation while the switch is between
 // its search and the key press: no key goes astray, the closed one is
 // dropped, and a new one carries this switch and the next ones.

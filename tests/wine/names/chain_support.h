@@ -43,6 +43,8 @@ struct ChainOptions {
     bool currentNameMode = true;
     // Creating a messenger object fails with this, when it is a failure.
     HRESULT messengerCreation = S_OK;
+    // The messenger names a source interface served through a vtable only.
+    bool vtableOnlyEvents = false;
 };
 
 class Chain {

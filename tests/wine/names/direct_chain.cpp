@@ -18,6 +18,7 @@ DirectChain::DirectChain(ChainOptions options)
     }
     settings.WriteSetting(keys::onOff, L"1");
     messenger.failCreation(options.messengerCreation);
+    messenger.offerVtableOnlyEvents(options.vtableOnlyEvents);
     if (options.messengerRunning) messenger.registerClassObject();
     form.whenCommandConversationOpens([this] { watcher.commandConversationReady(); });
     form.load();
