@@ -59,9 +59,10 @@ Var LeftBehind     ; 1 when the uninstaller could not remove a loaded DLL
 Var ScopeMe
 Var ScopeAll
 
-; The About window's badge; the uninstaller's is the installed-programs icon.
-!define MUI_ICON "${__FILEDIR__}\sonarel.ico"
-!define MUI_UNICON "${__FILEDIR__}\sonarel.ico"
+; The About window's badge (makensis works in this script's folder); the
+; uninstaller's is the icon of the installed-programs entry.
+!define MUI_ICON "sonarel.ico"
+!define MUI_UNICON "sonarel.ico"
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 Page custom ScopePage ScopePageLeave
@@ -80,7 +81,7 @@ Page custom ScopePage ScopePageLeave
 ; The setup is a 32-bit process, so on 64-bit Windows the entries land in
 ; the 32-bit view of the registry, where the 32-bit messenger looks.
 ; In: $R0 1 to register, 0 to unregister; $AllUsers. Out: $R0 the HRESULT
-; as a number, or "missing" when the DLL cannot be loaded.
+; as a number, or "missing" when the DLL or its entry point is not there.
 !macro CALL_REGISTRATION UN
 Function ${UN}CallRegistration
   Push $R1
@@ -95,10 +96,15 @@ Function ${UN}CallRegistration
       ${Else}
         System::Call 'kernel32::GetProcAddress(p R1, m "DllUnregisterServer") p .R2'
       ${EndIf}
+    ${Else}
+      System::Call 'kernel32::GetProcAddress(p R1, m "DllInstall") p .R2'
+    ${EndIf}
+    ${If} $R2 = 0
+      StrCpy $R0 "missing"
+    ${ElseIf} $AllUsers = 1
       System::Call '::$R2() i .R0'
     ${Else}
       ; What "regsvr32 /n /i:user" calls.
-      System::Call 'kernel32::GetProcAddress(p R1, m "DllInstall") p .R2'
       System::Call '::$R2(i R0, w "user") i .R0'
     ${EndIf}
     System::Call 'kernel32::FreeLibrary(p R1)'
@@ -303,7 +309,9 @@ Section "Install"
 
   StrCpy $R0 1
   Call CallRegistration
-  ${If} $R0 != 0
+  ${If} $R0 == "missing"
+    !insertmacro FAIL "${DLL} could not be loaded to register itself."
+  ${ElseIf} $R0 != 0
     IntFmt $R0 "0x%08X" $R0
     !insertmacro FAIL "${DLL} could not register itself (error $R0)."
   ${EndIf}
