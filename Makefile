@@ -4,7 +4,7 @@ PREFIX  := $(BUILD)/wineprefix
 SESSION := tools/wine-session.sh $(PREFIX)
 JOBS    ?= $(shell nproc)
 
-.PHONY: all deps configure build native test demo fuzz bench screens clean
+.PHONY: all deps configure build native test demo fuzz bench screens dist clean
 NATIVE  := $(BUILD)/native
 
 all: build
@@ -43,6 +43,10 @@ fuzz: native
 	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=$(or $(FUZZ_TIME),120) >/dev/null
 	ctest --test-dir $(NATIVE) --output-on-failure -R _fuzz
 	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=3 >/dev/null
+
+# The setup program and the zip, built with everything else into build/dist/.
+dist: build
+	@ls -l $(BUILD)/dist
 
 demo: build
 	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-host.exe --demo

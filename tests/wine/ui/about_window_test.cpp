@@ -2,6 +2,8 @@
 // driven from inside its modal loop.
 #include "tests/wine/ui/plugin_windows_fixture.h"
 
+#include "sonarel_version.h"
+
 namespace sonarel::testing {
 namespace {
 
@@ -16,6 +18,11 @@ constexpr const wchar_t* unavailable = L"System Information Is Unavailable At Th
 HWND control(HWND about, AboutControl which) { return childrenInOrder(about).at(which); }
 HWND findAbout() { return findThreadWindow(aboutClass, L"About Sonarel Plugin"); }
 
+// The build's version, as the About window shows it.
+const std::wstring versionLine = L"Version " + std::to_wstring(SONAREL_VERSION_MAJOR) + L"." +
+                                 std::to_wstring(SONAREL_VERSION_MINOR) + L"." +
+                                 std::to_wstring(SONAREL_VERSION_PATCH);
+
 using AboutWindowTest = PluginWindowsTest;
 
 TEST_F(AboutWindowTest, ControlsLayoutLookVersionAndScreenshot) {
@@ -29,7 +36,7 @@ TEST_F(AboutWindowTest, ControlsLayoutLookVersionAndScreenshot) {
                 {L"Static", L"", {0, 8, 133, 69}},
                 {L"Static", L"", {322, 21, 362, 61}},
                 {L"Static", L"Sonarel Plugin", {117, 23, 323, 43}},
-                {L"Static", L"Version 1.0.0", {117, 43, 323, 63}},
+                {L"Static", versionLine.c_str(), {117, 43, 323, 63}},
                 {L"Static", L"Developer's info :", {14, 71, 143, 88}},
                 {L"Static", L"Sonarel Team", {14, 87, 143, 104}},
                 {L"Static", L"E-mail : team@example.org", {14, 103, 186, 115}},

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Usage: in-fresh-prefix.sh PREFIX PROGRAM [ARGUMENTS...]
+# Runs a Windows program in a Wine session of its own, on a prefix made
+# afresh: the setup program must not meet what the other tests registered.
+set -euo pipefail
+tools=$(cd "$(dirname "$0")/../../../tools" && pwd)
+rm -rf "$1"
+exec "$tools/wine-session.sh" "$1" "$tools/wine-run.sh" "${@:2}"
