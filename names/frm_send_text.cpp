@@ -42,20 +42,15 @@ void frmSendText::reconnectIfDue() {
     connectMessenger();
 }
 
-SendOutcome frmSendText::changeName() {
-    SendOutcome outcome = SendOutcome::messengerUnavailable;
-    callbackBoundary([&] {
-        reconnectIfDue();
-        outcome = nameSwitch_.changeName();
-    });
-    return outcome;
-}
+SendOutcome frmSendText::changeName() { return decide(&NameSwitch::changeName); }
 
-SendOutcome frmSendText::changeNameBack() {
+SendOutcome frmSendText::changeNameBack() { return decide(&NameSwitch::changeNameBack); }
+
+SendOutcome frmSendText::decide(SendOutcome (NameSwitch::*routine)()) {
     SendOutcome outcome = SendOutcome::messengerUnavailable;
     callbackBoundary([&] {
         reconnectIfDue();
-        outcome = nameSwitch_.changeNameBack();
+        outcome = (nameSwitch_.*routine)();
     });
     return outcome;
 }

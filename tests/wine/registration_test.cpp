@@ -8,17 +8,6 @@
 namespace sonarel::testing {
 namespace {
 
-std::wstring guid(REFGUID id) {
-    wchar_t text[40];
-    StringFromGUID2(id, text, 40);
-    return text;
-}
-
-std::wstring lower(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(towlower(c));
-    return text;
-}
-
 const std::wstring classes = L"Software\\Classes\\";
 const std::wstring classKey = classes + L"CLSID\\" + guid(CLSID_winamp);
 const std::wstring progIdKey = classes + L"SonarelPL.winamp";

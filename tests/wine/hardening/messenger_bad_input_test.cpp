@@ -124,8 +124,9 @@ TEST(MessengerBadInput, EventsThroughAVtableOnlyAreNotConnected) {
         Titles titles;
         EXPECT_FALSE(chain.form.messengerConnected());
         HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        chain.player.show(titles.playing());
         SetForegroundWindow(bob);
-        showAndTick(chain, titles.playing());
+        chain.tick();
         ASSERT_TRUE(waitUntil([&] { return !chain.host.sent().empty(); }, 2s));
         EXPECT_EQ(chain.host.sent().back().contact, L"bob@example.test");
         EXPECT_TRUE(chain.commandConversations().empty());

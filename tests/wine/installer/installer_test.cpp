@@ -18,17 +18,6 @@
 namespace sonarel::testing {
 namespace {
 
-std::wstring guid(REFGUID id) {
-    wchar_t text[40];
-    StringFromGUID2(id, text, 40);
-    return text;
-}
-
-std::wstring lower(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(towlower(c));
-    return text;
-}
-
 std::wstring widen(const char* text) { return std::wstring(text, text + strlen(text)); }
 
 const std::wstring classKey = L"Software\\Classes\\CLSID\\" + guid(CLSID_winamp);

@@ -158,4 +158,15 @@ void onNewApartmentThread(const std::function<void()>& body) {
     if (failure) std::rethrow_exception(failure);
 }
 
+std::wstring guid(REFGUID id) {
+    wchar_t text[40];
+    StringFromGUID2(id, text, 40);
+    return text;
+}
+
+std::wstring lower(std::wstring text) {
+    for (auto& c : text) c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
 }  // namespace sonarel::testing

@@ -37,6 +37,10 @@ public:
     ~RegisteredPlugin();
 };
 
+// A GUID in registry form, "{...}"; a text in lower case, for paths.
+std::wstring guid(REFGUID id);
+std::wstring lower(std::wstring text);
+
 // Registry helpers that tests use to set up and inspect state.
 std::optional<std::wstring> readRegText(HKEY root, const std::wstring& path, const wchar_t* name);
 std::optional<DWORD> readRegDword(HKEY root, const std::wstring& path, const wchar_t* name);
