@@ -30,12 +30,10 @@ std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName) {
 }
 
 SendOutcome NameSwitch::changeName() {
-    if (!nameModeChosen(settings_)) return SendOutcome::nothingToSend;
     return send(composeListeningCommand(settings_, [&] { return messenger_.myFriendlyName(); }));
 }
 
 SendOutcome NameSwitch::changeNameBack() {
-    if (!nameModeChosen(settings_)) return SendOutcome::nothingToSend;
     return send(composePlainCommand(settings_, [&] { return messenger_.myFriendlyName(); }));
 }
 
@@ -43,7 +41,9 @@ SendOutcome NameSwitch::changeNameBack() {
 // send it. An older command is never sent again in its place: a restore
 // must not send the listening name, nor a switch the plain one.
 SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
-    if (!composed) return SendOutcome::nothingComposed;
+    // Nothing composed: either no mode is chosen yet, and there is nothing
+    // to send, or the display name could not be read, and it waits.
+    if (!composed) return nameModeChosen(settings_) ? SendOutcome::nothingComposed : SendOutcome::nothingToSend;
     commandText_ = std::move(composed);
     skippingFailure([&] { markAutoSend(); });
     bool stored = false;
