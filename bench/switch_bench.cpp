@@ -65,6 +65,9 @@ public:
         marks_.press = nowMicroseconds();
         return real_.pressHotKey();
     }
+    UserActivity userActivity() override { return real_.userActivity(); }
+    bool fullScreenInFront() override { return real_.fullScreenInFront(); }
+    void claimLastInput() override { real_.claimLastInput(); }
 
 private:
     Win32WindowSystem real_;

@@ -42,11 +42,11 @@ void frmSendText::reconnectIfDue() {
     connectMessenger();
 }
 
-SendOutcome frmSendText::changeName() { return decide(&NameSwitch::changeName); }
+SendOutcome frmSendText::changeName() { return switchThroughMessenger(&NameSwitch::changeName); }
 
-SendOutcome frmSendText::changeNameBack() { return decide(&NameSwitch::changeNameBack); }
+SendOutcome frmSendText::changeNameBack() { return switchThroughMessenger(&NameSwitch::changeNameBack); }
 
-SendOutcome frmSendText::decide(SendOutcome (NameSwitch::*routine)()) {
+SendOutcome frmSendText::switchThroughMessenger(SendOutcome (NameSwitch::*routine)()) {
     SendOutcome outcome = SendOutcome::messengerUnavailable;
     callbackBoundary([&] {
         reconnectIfDue();

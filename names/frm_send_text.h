@@ -49,7 +49,7 @@ public:
     bool messengerConnected() const { return events_ != nullptr; }
 
 private:
-    SendOutcome decide(SendOutcome (NameSwitch::*routine)());
+    SendOutcome switchThroughMessenger(SendOutcome (NameSwitch::*routine)());
     void connectMessenger();
     void reconnectIfDue();
     void noteCommandConversation(IDispatch* window);

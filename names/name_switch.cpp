@@ -43,13 +43,13 @@ SendOutcome NameSwitch::changeNameBack() {
 SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     // Nothing composed: either no mode is chosen yet, and there is nothing
     // to send, or the display name could not be read, and it waits.
-    if (!composed) return nameModeChosen(settings_) ? SendOutcome::nothingComposed : SendOutcome::nothingToSend;
+    if (!composed) return nameModeChosen(settings_) ? SendOutcome::displayNameUnreadable : SendOutcome::noModeChosen;
     commandText_ = std::move(composed);
     skippingFailure([&] { markAutoSend(); });
     bool stored = false;
     skippingFailure([&] { stored = storeMessage(*commandText_); });
     // The hot key would send whatever the entry held before.
-    if (!stored) return SendOutcome::noUsableSigninName;
+    if (!stored) return SendOutcome::notStored;
     WindowHandle front = 0;
     skippingFailure([&] { front = windows_.foregroundWindow(); });
     if (auto outcome = pressInForegroundConversation(front)) return *outcome;

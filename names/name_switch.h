@@ -53,10 +53,26 @@ public:
     virtual std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) = 0;
 };
 
+// What the user is doing at the keyboard and mouse, as far as the switch
+// must care: keys injected meanwhile would land in their work.
+enum class UserActivity {
+    idle,
+    typing,   // input in the last second, other than this process's own
+    keyHeld,  // Shift, Ctrl, Alt or a Windows key is down
+};
+
 // What the name switch uses of the window system.
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
+    virtual UserActivity userActivity() = 0;
+    // True when the window in front is a full-screen program, which taking
+    // the foreground would minimise or take out of full screen.
+    virtual bool fullScreenInFront() = 0;
+    // Makes this process the source of the last input event, with an event
+    // that no program takes as a key or a click, so that the window system
+    // lets it bring a window to the front.
+    virtual void claimLastInput() = 0;
     virtual WindowHandle foregroundWindow() = 0;
     // The window's class name; empty when it cannot be read.
     virtual std::wstring className(WindowHandle window) = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The name switch's window system: foreground window, class names,
-// activation, hiding and the hot key, through user32.
+// activation, hiding, the hot key and what the user is doing, through
+// user32 and shell32.
 #include "names/name_switch.h"
 
 namespace sonarel {
@@ -13,6 +14,9 @@ public:
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
     bool pressHotKey() override;
+    UserActivity userActivity() override;
+    bool fullScreenInFront() override;
+    void claimLastInput() override;
 };
 
 }  // namespace sonarel

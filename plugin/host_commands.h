@@ -12,7 +12,6 @@ struct PublishedCommand {
     std::wstring_view value;  // published without the slash
 };
 
-inline constexpr std::wstring_view pluginDisplayName = L"Sonarel Plugin";
 inline constexpr long publishedCommandCount = 4;
 
 // The entry for a command index 1 to 4; nothing for any other index.

@@ -1,6 +1,7 @@
 #include "plugin/winamp.h"
 
 #include "common/no_destructor.h"
+#include "common/plugin_name.h"
 #include "common/type_info_dispatch.h"
 #include "common/win32.h"
 #include "plugin/host_commands.h"

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "plugin/host_commands.h"
+#include "common/plugin_name.h"
 #include "ui/developer_info.h"
 #include "ui/module_version.h"
 #include "ui/system_info.h"

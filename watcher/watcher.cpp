@@ -75,20 +75,20 @@ void Watcher::restoreIfPlayerClosed() {
 }
 
 void Watcher::switchName(std::wstring& showing) {
-    decide(NameDecision::listening);
+    takeDecision(NameDecision::listening);
     showing = flagSet;
 }
 
 void Watcher::restoreName(std::wstring& showing) {
     showing = flagClear;
-    decide(NameDecision::plain);
+    takeDecision(NameDecision::plain);
 }
 
-void Watcher::decide(NameDecision decision) {
+void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     pending_.reset();
     SendOutcome outcome = run(decision);
-    if (isPending(outcome)) pending_ = PendingDecision{decision, outcome, 1, now_()};
+    if (!isSettled(outcome)) pending_ = PendingDecision{decision, outcome, 1, now_()};
 }
 
 // Not bound by the slow interval: it answers an opening that an attempt
@@ -110,7 +110,7 @@ void Watcher::retryPendingIfDue() {
 
 void Watcher::retryPending(bool answeringOpening) {
     SendOutcome outcome = run(pending_->decision);
-    if (!isPending(outcome)) {
+    if (isSettled(outcome)) {
         pending_.reset();
         return;
     }

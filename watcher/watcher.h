@@ -89,7 +89,7 @@ private:
     void restoreIfPlayerClosed();
     void switchName(std::wstring& showing);
     void restoreName(std::wstring& showing);
-    void decide(NameDecision decision);
+    void takeDecision(NameDecision decision);
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
     SendOutcome run(NameDecision decision);

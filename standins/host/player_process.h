@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "common/piped_process.h"
+#include "standins/support/piped_process.h"
 
 namespace sonarel::standin {
 

@@ -93,7 +93,17 @@ public:
     bool refusesKeys = false;
     int foregroundAttempts = 0;
     std::vector<std::string> log;
+    UserActivity activity = UserActivity::idle;
+    bool fullScreen = false;
+    // Refusals lifted once this process made the last input.
+    bool lockedUntilInput = false;
 
+    UserActivity userActivity() override { return activity; }
+    bool fullScreenInFront() override { return fullScreen; }
+    void claimLastInput() override {
+        log.push_back("claim input");
+        if (lockedUntilInput) refusesForeground.clear();
+    }
     WindowHandle foregroundWindow() override { return foreground; }
     std::wstring className(WindowHandle window) override {
         if (classNameFails) return {};

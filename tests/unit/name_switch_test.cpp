@@ -105,8 +105,8 @@ TEST_F(NameSwitchTest, NothingIsStoredOrPressedBeforeTheFirstComposition) {
     FakeSettings unset;
     NameSwitch switcher{unset, messenger, windows, registry};
     conversationInFront(42);
-    EXPECT_EQ(switcher.changeName(), SendOutcome::nothingToSend);
-    EXPECT_EQ(switcher.changeNameBack(), SendOutcome::nothingToSend);
+    EXPECT_EQ(switcher.changeName(), SendOutcome::noModeChosen);
+    EXPECT_EQ(switcher.changeNameBack(), SendOutcome::noModeChosen);
     EXPECT_TRUE(registry.writes.empty());
     EXPECT_TRUE(windows.log.empty());
     EXPECT_TRUE(messenger.openedWith.empty());
@@ -126,10 +126,10 @@ TEST_F(NameSwitchTest, OnlyTheCommandComposedInTheCallIsStoredAndSent) {
         SendOutcome outcome;
     };
     const Case cases[] = {
-        {"no mode", [&] { settings.WriteSetting(L"CurrentName", L"0"); }, SendOutcome::nothingToSend},
-        {"unreadable name", [&] { messenger.friendlyNameFails = true; }, SendOutcome::nothingComposed},
-        {"empty name", [&] { messenger.friendlyName = L""; }, SendOutcome::nothingComposed},
-        {"name behind a NUL", [&] { messenger.friendlyName = std::wstring(L"\0Ann", 4); }, SendOutcome::nothingComposed},
+        {"no mode", [&] { settings.WriteSetting(L"CurrentName", L"0"); }, SendOutcome::noModeChosen},
+        {"unreadable name", [&] { messenger.friendlyNameFails = true; }, SendOutcome::displayNameUnreadable},
+        {"empty name", [&] { messenger.friendlyName = L""; }, SendOutcome::displayNameUnreadable},
+        {"name behind a NUL", [&] { messenger.friendlyName = std::wstring(L"\0Ann", 4); }, SendOutcome::displayNameUnreadable},
     };
     for (const Case& c : cases) {
         FakeMessenger fresh = messenger;
@@ -222,7 +222,7 @@ TEST_F(NameSwitchTest, UnusableSigninNameWritesAndPressesNothing) {
         screen.foreground = 42;
         screen.classes[42] = L"IMWindowClass";
         NameSwitch switcher{settings, user, screen, store};
-        EXPECT_EQ(switcher.changeName(), SendOutcome::noUsableSigninName);
+        EXPECT_EQ(switcher.changeName(), SendOutcome::notStored);
         EXPECT_TRUE(store.writes.empty());
         EXPECT_TRUE(screen.log.empty());
     }

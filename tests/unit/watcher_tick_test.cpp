@@ -176,7 +176,7 @@ TEST_F(TickTest, SwitchingOffKeepsFlagsAndTitlesForWhenItIsOnAgain) {
 // A decision whose hot key was not pressed is tried again on the ticks that
 // decide nothing themselves, until it is sent.
 TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
-    const SendOutcome unsent[] = {SendOutcome::nothingComposed, SendOutcome::noUsableSigninName,
+    const SendOutcome unsent[] = {SendOutcome::displayNameUnreadable, SendOutcome::notStored,
                                   SendOutcome::conversationOpened, SendOutcome::notInFront,
                                   SendOutcome::keysRefused, SendOutcome::messengerUnavailable};
     for (SendOutcome outcome : unsent) {
@@ -194,7 +194,7 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
         EXPECT_EQ(recorder.take(), (Calls{kSwitch, kSwitch, kSwitch})) << static_cast<int>(outcome);
         EXPECT_FALSE(w.pending());
     }
-    for (SendOutcome done : {SendOutcome::sent, SendOutcome::nothingToSend}) {
+    for (SendOutcome done : {SendOutcome::sent, SendOutcome::noModeChosen}) {
         names.outcome = done;
         windows.open(playerClass::winamp3);
         windows.winamp3Text = L"Song " + std::to_wstring(static_cast<int>(done));

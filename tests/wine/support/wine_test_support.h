@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/com.h"
-#include "common/piped_process.h"
+#include "standins/support/piped_process.h"
 #include "common/win32.h"
 
 namespace sonarel::testing {

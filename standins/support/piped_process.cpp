@@ -1,4 +1,4 @@
-#include "common/piped_process.h"
+#include "standins/support/piped_process.h"
 
 #include <stdexcept>
 

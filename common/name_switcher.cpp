@@ -1,0 +1,23 @@
+#include "common/name_switcher.h"
+
+namespace sonarel {
+
+std::wstring_view describe(SendOutcome outcome) {
+    switch (outcome) {
+    case SendOutcome::sent: return L"sent";
+    case SendOutcome::noModeChosen: return L"not sent: no naming mode is chosen";
+    case SendOutcome::displayNameUnreadable: return L"pending: the display name could not be read";
+    case SendOutcome::notStored: return L"pending: the command could not be stored";
+    case SendOutcome::conversationOpened: return L"pending: the command conversation is opening";
+    case SendOutcome::conversationUnreadable: return L"pending: the command conversation could not be read";
+    case SendOutcome::notInFront: return L"pending: the conversation could not come to the front";
+    case SendOutcome::keysRefused: return L"pending: the window system refused the keys";
+    case SendOutcome::messengerUnavailable: return L"pending: the messenger is not available";
+    case SendOutcome::userTyping: return L"waits: the user is typing";
+    case SendOutcome::keyHeld: return L"waits: a key is held down";
+    case SendOutcome::fullScreenInFront: return L"waits: a full-screen program is in front";
+    }
+    return L"pending";
+}
+
+}  // namespace sonarel
