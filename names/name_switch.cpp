@@ -44,6 +44,8 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     // Nothing composed: either no mode is chosen yet, and there is nothing
     // to send, or the display name could not be read, and it waits.
     if (!composed) return nameModeChosen(settings_) ? SendOutcome::displayNameUnreadable : SendOutcome::noModeChosen;
+    // Nothing is stored or pressed while the user types or holds a key.
+    if (auto waiting = userAtWork()) return *waiting;
     commandText_ = std::move(composed);
     skippingFailure([&] { markAutoSend(); });
     bool stored = false;
@@ -53,6 +55,8 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     WindowHandle front = 0;
     skippingFailure([&] { front = windows_.foregroundWindow(); });
     if (auto outcome = pressInForegroundConversation(front)) return *outcome;
+    // From here on the foreground would be taken from the program in front.
+    if (fullScreenInFront()) return SendOutcome::fullScreenInFront;
     if (auto outcome = useCommandConversation(front)) return *outcome;
     return openCommandConversation(front);
 }
@@ -122,14 +126,23 @@ SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
 }
 
 // The window system may keep the foreground elsewhere, so the attempts are
-// bounded. The handle is read afresh for every call and every test.
+// bounded. A program that did not make the last input is refused the
+// foreground while another program has it; after the first refusal the
+// switch makes the last input its own and asks again. The handle is read
+// afresh for every call and every test.
 bool NameSwitch::bringToFront(Conversation& conversation) {
     auto until = std::chrono::steady_clock::now() + limit_.duration;
+    bool inputClaimed = false;
     try {
         for (int attempt = 0; attempt < limit_.attempts; ++attempt) {
             windows_.setForegroundWindow(conversation.hWnd());
             if (windows_.foregroundWindow() == conversation.hWnd()) return true;
-            if (std::chrono::steady_clock::now() >= until) break;
+            if (!inputClaimed) {
+                windows_.claimLastInput();
+                inputClaimed = true;
+            } else if (std::chrono::steady_clock::now() >= until) {
+                break;
+            }
         }
     } catch (...) {
         // No handle: the conversation cannot be brought to the front.
@@ -137,7 +150,25 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
     return false;
 }
 
+std::optional<SendOutcome> NameSwitch::userAtWork() {
+    UserActivity activity = UserActivity::idle;
+    skippingFailure([&] { activity = windows_.userActivity(); });
+    if (activity == UserActivity::typing) return SendOutcome::userTyping;
+    if (activity == UserActivity::keyHeld) return SendOutcome::keyHeld;
+    return std::nullopt;
+}
+
+bool NameSwitch::fullScreenInFront() {
+    bool fullScreen = false;
+    skippingFailure([&] { fullScreen = windows_.fullScreenInFront(); });
+    return fullScreen;
+}
+
+// The keys go in only while the user is still away from the keyboard: a
+// held modifier would turn Alt+0 into another chord, and typed keys would
+// land in the conversation.
 SendOutcome NameSwitch::pressHotKey() {
+    if (auto waiting = userAtWork()) return *waiting;
     bool pressed = false;
     skippingFailure([&] { pressed = windows_.pressHotKey(); });
     return pressed ? SendOutcome::sent : SendOutcome::keysRefused;

@@ -125,6 +125,8 @@ private:
     SendOutcome pressInCommandConversation(Conversation& conversation, WindowHandle front);
     bool bringToFront(Conversation& conversation);
     SendOutcome pressHotKey();
+    std::optional<SendOutcome> userAtWork();
+    bool fullScreenInFront();
     std::optional<std::wstring> keyPath();
 
     const Settings& settings_;

@@ -65,6 +65,8 @@ frmSendText& SendTextFormSlot::form() {
     return *form_;
 }
 
+void writeDebugTrace(std::wstring_view line) { OutputDebugStringW(std::wstring(line).c_str()); }
+
 ThreadLibrary& threadLibrary() {
     thread_local ThreadLibrary* current = nullptr;
     if (!current) current = &allThreadLibraries().create();

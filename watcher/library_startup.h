@@ -25,11 +25,14 @@ private:
     std::unique_ptr<frmSendText> form_;
 };
 
+// The watcher's trace goes to the debugger, or a debug-output viewer.
+void writeDebugTrace(std::wstring_view line);
+
 struct ThreadLibrary {
     SettingsStore settings;
     Win32PlayerWindows playerWindows;
     SendTextFormSlot sendText{settings};
-    Watcher watcher{settings, playerWindows, sendText};
+    Watcher watcher{settings, playerWindows, sendText, WatchClock::now, writeDebugTrace};
     // The open conversation windows; created by start-up.
     std::optional<KeyedCollection<ComPtr<IDispatch>>> imWindows;
     bool started = false;

@@ -87,8 +87,9 @@ void Watcher::restoreName(std::wstring& showing) {
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     pending_.reset();
-    SendOutcome outcome = run(decision);
-    if (!isSettled(outcome)) pending_ = PendingDecision{decision, outcome, 1, now_()};
+    trace(decisionTraceLine(decision));
+    SendOutcome outcome = attempt(decision);
+    if (!isSettled(outcome)) pending_ = PendingDecision{decision, outcome, waitsForUser(outcome) ? 0 : 1, now_()};
 }
 
 // Not bound by the slow interval: it answers an opening that an attempt
@@ -101,27 +102,53 @@ void Watcher::commandConversationReady() {
     if (isSet(settings_.ReadSetting(keys::onOff))) retryPending(true);
 }
 
-// One attempt a tick; after a run of failures, one every slow interval.
+// One attempt a tick; after a run of failures, one every slow interval. A
+// decision that waits for the user goes out as soon as the user lets it.
 void Watcher::retryPendingIfDue() {
     if (!pending_) return;
-    if (pending_->failedAttempts >= quickRetries && now_() - pending_->lastAttempt < slowRetryInterval) return;
+    bool slowed = pending_->failedAttempts >= quickRetries && !waitsForUser(pending_->lastOutcome);
+    if (slowed && now_() - pending_->lastAttempt < slowRetryInterval) return;
     retryPending(false);
 }
 
 void Watcher::retryPending(bool answeringOpening) {
-    SendOutcome outcome = run(pending_->decision);
+    SendOutcome outcome = attempt(pending_->decision);
     if (isSettled(outcome)) {
         pending_.reset();
         return;
     }
     pending_->lastOutcome = outcome;
-    ++pending_->failedAttempts;
+    if (!waitsForUser(outcome)) ++pending_->failedAttempts;
     pending_->lastAttempt = now_();
     pending_->openingAnswered = answeringOpening;
 }
 
-SendOutcome Watcher::run(NameDecision decision) {
-    return decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
+SendOutcome Watcher::attempt(NameDecision decision) {
+    SendOutcome outcome = decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
+    trace(outcomeTraceLine(decision, outcome));
+    return outcome;
+}
+
+void Watcher::trace(const std::wstring& line) {
+    if (trace_) trace_(line);
+}
+
+namespace {
+
+constexpr std::wstring_view tracePrefix = L"Sonarel: ";
+
+std::wstring_view nameOf(NameDecision decision) {
+    return decision == NameDecision::listening ? L"listening name" : L"plain name";
+}
+
+}  // namespace
+
+std::wstring decisionTraceLine(NameDecision decision) {
+    return std::wstring(tracePrefix) + L"switch to the " + std::wstring(nameOf(decision));
+}
+
+std::wstring outcomeTraceLine(NameDecision decision, SendOutcome outcome) {
+    return std::wstring(tracePrefix) + std::wstring(nameOf(decision)) + L" " + std::wstring(describe(outcome));
 }
 
 }  // namespace sonarel

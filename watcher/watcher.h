@@ -50,12 +50,20 @@ using ClockReader = std::function<WatchClock::time_point()>;
 
 enum class NameDecision { listening, plain };
 
+// Takes one line of the trace: why the name changed, or why it did not yet.
+using TraceWriter = std::function<void(std::wstring_view line)>;
+
+// "Sonarel: switch to the listening name", and for an attempt
+// "Sonarel: listening name waits: the user is typing".
+std::wstring decisionTraceLine(NameDecision decision);
+std::wstring outcomeTraceLine(NameDecision decision, SendOutcome outcome);
+
 // A decision whose hot key has not been pressed yet: the name on screen
 // may still be the wrong one, so it is tried again on later ticks.
 struct PendingDecision {
     NameDecision decision;
     SendOutcome lastOutcome;
-    int failedAttempts;  // in a row, the decision's own first call included
+    int failedAttempts;  // in a row, the decision's own first call included; waits for the user do not count
     WatchClock::time_point lastAttempt;
     // The last attempt was the one made when the command conversation it had
     // opened was reported; the next one waits for a tick.
@@ -63,15 +71,16 @@ struct PendingDecision {
 };
 
 // How hard a pending decision is retried: once a tick at first, then,
-// after this many failures in a row, at most once per slow interval.
+// after this many failures in a row, at most once per slow interval. One
+// that waits for the user is tried on every tick.
 inline constexpr int quickRetries = 5;
 inline constexpr std::chrono::seconds slowRetryInterval{10};
 
 class Watcher {
 public:
     Watcher(const Settings& settings, PlayerWindows& windows, NameSwitcher& names,
-            ClockReader now = WatchClock::now)
-        : settings_(settings), windows_(windows), names_(names), now_(std::move(now)) {}
+            ClockReader now = WatchClock::now, TraceWriter trace = nullptr)
+        : settings_(settings), windows_(windows), names_(names), now_(std::move(now)), trace_(std::move(trace)) {}
 
     // One tick of the poll timer.
     void pollTick();
@@ -92,12 +101,14 @@ private:
     void takeDecision(NameDecision decision);
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
-    SendOutcome run(NameDecision decision);
+    SendOutcome attempt(NameDecision decision);
+    void trace(const std::wstring& line);
 
     const Settings& settings_;
     PlayerWindows& windows_;
     NameSwitcher& names_;
     ClockReader now_;
+    TraceWriter trace_;
     WatcherState state_;
     std::optional<PendingDecision> pending_;
     bool decidedThisTick_ = false;

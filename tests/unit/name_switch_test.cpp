@@ -151,7 +151,7 @@ TEST_F(NameSwitchTest, ConversationThatCannotComeToTheFrontIsHiddenWithoutKeys) 
     messenger.recorded = {{7, L"Debug.Window"}};
     windows.refusesForeground = {7};
     EXPECT_EQ(names.changeName(), SendOutcome::notInFront);
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"hide 7"}));
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"claim input", "hide 7"}));
     EXPECT_GE(windows.foregroundAttempts, 1);
     EXPECT_LE(windows.foregroundAttempts, BringToFrontLimit{}.attempts);
 }
@@ -161,8 +161,53 @@ TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
     windows.refusesForeground = {7};
     NameSwitch quick{settings, messenger, windows, registry, BringToFrontLimit{1000000, std::chrono::milliseconds(0)}};
     quick.changeName();
-    EXPECT_EQ(windows.foregroundAttempts, 1);
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"hide 7"}));
+    EXPECT_EQ(windows.foregroundAttempts, 2) << "once, and once more after claiming the last input";
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"claim input", "hide 7"}));
+}
+
+// While the user is at work nothing is stored, pressed, opened or brought
+// forward; a full-screen program in front only keeps the foreground where
+// it would be taken. A foreground lock gives way to input of our own.
+TEST_F(NameSwitchTest, TheUserAtWorkIsNeverInterrupted) {
+    struct Case {
+        const char* what;
+        UserActivity activity;
+        bool fullScreen;
+        bool conversationInFront;
+        bool recorded;
+        SendOutcome outcome;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {"typing", UserActivity::typing, false, false, true, SendOutcome::userTyping, {}},
+        {"typing in a conversation", UserActivity::typing, false, true, true, SendOutcome::userTyping, {}},
+        {"key held", UserActivity::keyHeld, false, true, false, SendOutcome::keyHeld, {}},
+        {"full screen", UserActivity::idle, true, false, true, SendOutcome::fullScreenInFront, {}},
+        {"full screen, nothing open", UserActivity::idle, true, false, false, SendOutcome::fullScreenInFront, {}},
+        {"full screen, conversation in front", UserActivity::idle, true, true, true, SendOutcome::sent, {"press in 42"}},
+        {"foreground locked", UserActivity::idle, false, false, true, SendOutcome::sent,
+         {"claim input", "press in 7", "hide 7"}},
+    };
+    for (const Case& c : cases) {
+        FakeMessenger user;
+        if (c.recorded) user.recorded = {{7, L"Debug.Window"}};
+        FakeRegistry store;
+        FakeWindowSystem screen;
+        screen.activity = c.activity;
+        screen.fullScreen = c.fullScreen;
+        screen.refusesForeground = {7};
+        screen.lockedUntilInput = true;
+        if (c.conversationInFront) {
+            screen.foreground = 42;
+            screen.classes[42] = L"IMWindowClass";
+        }
+        NameSwitch switcher{settings, user, screen, store};
+        EXPECT_EQ(switcher.changeName(), c.outcome) << c.what;
+        EXPECT_EQ(screen.log, c.log) << c.what;
+        EXPECT_TRUE(user.openedWith.empty()) << c.what;
+        bool stored = store.value(kPath, L"Message").has_value();
+        EXPECT_EQ(stored, !waitsForUser(c.outcome) || c.fullScreen) << c.what << ": stored only when not typing";
+    }
 }
 
 // A recorded command conversation whose window is gone, or whose handle

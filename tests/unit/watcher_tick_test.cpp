@@ -177,8 +177,10 @@ TEST_F(TickTest, SwitchingOffKeepsFlagsAndTitlesForWhenItIsOnAgain) {
 // decide nothing themselves, until it is sent.
 TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
     const SendOutcome unsent[] = {SendOutcome::displayNameUnreadable, SendOutcome::notStored,
-                                  SendOutcome::conversationOpened, SendOutcome::notInFront,
-                                  SendOutcome::keysRefused, SendOutcome::messengerUnavailable};
+                                  SendOutcome::conversationOpened, SendOutcome::conversationUnreadable,
+                                  SendOutcome::notInFront, SendOutcome::keysRefused,
+                                  SendOutcome::messengerUnavailable, SendOutcome::userTyping,
+                                  SendOutcome::keyHeld, SendOutcome::fullScreenInFront};
     for (SendOutcome outcome : unsent) {
         RecordingSwitcher recorder;
         FakePlayerWindows player;
@@ -270,11 +272,68 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
              watcher.commandConversationReady();
          },
          {kSwitch}},
+        {"four failures, then the user types: every tick",
+         [&] {
+             for (int i = 0; i < 3; ++i) tickAfter(1);
+             names.outcome = SendOutcome::userTyping;
+             for (int i = 0; i < 3; ++i) tickAfter(1);
+         },
+         {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
+        {"a held key and a full-screen program wait alike",
+         [&] {
+             names.outcome = SendOutcome::keyHeld;
+             for (int i = 0; i < 3; ++i) tickAfter(1);
+             names.outcome = SendOutcome::fullScreenInFront;
+             for (int i = 0; i < 3; ++i) tickAfter(1);
+         },
+         {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
+        {"waits counted no failure: the fifth one slows it",
+         [&] {
+             names.outcome = SendOutcome::notInFront;
+             tickAfter(1);
+             tickAfter(1);
+         },
+         {kSwitch}},
+        {"a decision that first waits is sent once the user stops",
+         [&] {
+             names.outcome = SendOutcome::userTyping;
+             tickAfter(1, L"Fifth");
+             tickAfter(1);
+             names.outcome = SendOutcome::sent;
+             tickAfter(1);
+             tickAfter(1);
+         },
+         {kSwitch, kSwitch, kSwitch}},
     };
     for (const Step& step : steps) {
         step.act();
         EXPECT_EQ(names.take(), step.calls) << step.what;
     }
+}
+
+// The trace says why the name changed or waits, and is silent on a tick
+// that decides nothing.
+TEST_F(TickTest, TraceLinesFollowDecisionsAndAttempts) {
+    std::vector<std::wstring> lines;
+    Watcher traced(settings, windows, names, [this] { return now; },
+                   [&](std::wstring_view line) { lines.emplace_back(line); });
+    windows.open(playerClass::winamp2);
+    windows.winamp2Text = L"Song";
+    names.outcome = SendOutcome::userTyping;
+    traced.pollTick();
+    names.outcome = SendOutcome::sent;
+    traced.pollTick();
+    traced.pollTick();
+    windows.winamp2Text = L"Song [Stopped]";
+    names.outcome = SendOutcome::notInFront;
+    traced.pollTick();
+    EXPECT_EQ(lines, (std::vector<std::wstring>{
+                         L"Sonarel: switch to the listening name",
+                         L"Sonarel: listening name waits: the user is typing",
+                         L"Sonarel: listening name sent",
+                         L"Sonarel: switch to the plain name",
+                         L"Sonarel: plain name pending: the conversation could not come to the front",
+                     }));
 }
 
 }  // namespace
