@@ -20,10 +20,13 @@ std::wstring winamp2TitleFromBuffer(std::wstring_view buffer);
 
 // The title behind a text that the player scrolls in the taskbar: such a
 // text is the rest of the title from some position, " *** ", then the whole
-// title T ("Lee - Song *** 1. Ann Lee - Song"). A text X + " *** " + T, where
-// X is an ending of T (possibly empty), is taken at the first " *** " where
-// this holds and gives T; any other text is its own title.
-std::wstring unscrolledTitle(std::wstring_view text);
+// title T ("Lee - Song *** 1. Ann Lee - Song"). A text that is the known
+// title or one of its scroll positions gives the known title: a title that
+// holds " *** " itself can be split in more than one way. Otherwise a text
+// X + " *** " + T, where X is an ending of T (possibly empty), is taken at
+// the first " *** " where this holds and gives T; any other text is its own
+// title.
+std::wstring unscrolledTitle(std::wstring_view text, std::wstring_view knownTitle);
 
 // True when the title shows a stopped or paused player: "Stopped" or
 // "Paused" followed by exactly one more character, as in "... [Stopped]".

@@ -44,18 +44,21 @@ void Watcher::checkWinamp3() {
     switchName(state_.winamp3Showing);
 }
 
-// A stopped or paused title only ever puts the plain name back: once when
-// it is new, or when the name was last switched on Winamp 2's account.
+// A stopped or paused title only ever puts the plain name back, and only
+// when the listening name may be showing, or at the first title seen: a
+// player stopped at start-up may have left a listening name behind.
+// Stepping through a stopped playlist sends nothing.
 void Watcher::checkWinamp2() {
     std::optional<std::wstring> buffer = windows_.winamp2TitleBuffer();
     if (!buffer) return;  // closed since the tick looked; the restore step sees it
-    std::wstring title = unscrolledTitle(winamp2TitleFromBuffer(*buffer));
+    std::wstring title = unscrolledTitle(winamp2TitleFromBuffer(*buffer), state_.winamp2Title);
     bool isNew = title != state_.winamp2Title;
+    bool firstSeen = !winamp2Seen_;
+    winamp2Seen_ = true;
 
     if (isStoppedOrPaused(title)) {
-        if (!isNew && !isSet(state_.winamp2Showing)) return;
         state_.winamp2Title = title;
-        restoreName(state_.winamp2Showing);
+        if (isSet(state_.winamp2Showing) || (isNew && firstSeen)) restoreName(state_.winamp2Showing);
     } else if (isNew) {
         state_.winamp2Title = title;
         switchName(state_.winamp2Showing);

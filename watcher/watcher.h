@@ -112,6 +112,7 @@ private:
     WatcherState state_;
     std::optional<PendingDecision> pending_;
     bool decidedThisTick_ = false;
+    bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up
     // A name switch can let messages through (outgoing COM calls); a tick
     // that arrives meanwhile must not start a second switch inside it.
     bool ticking_ = false;

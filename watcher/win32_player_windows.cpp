@@ -10,9 +10,9 @@
 namespace sonarel {
 namespace {
 
-HWND findWindow(std::wstring_view className) {
-    return FindWindowA(toAnsi(className).c_str(), nullptr);
-}
+// The wide functions throughout: a title in letters outside the system's
+// ANSI code page would read as question marks, and two songs as one.
+HWND findWindow(std::wstring_view className) { return FindWindowW(std::wstring(className).c_str(), nullptr); }
 
 }  // namespace
 
@@ -23,20 +23,20 @@ WindowHandle Win32PlayerWindows::findTopLevel(std::wstring_view className) {
 std::optional<std::wstring> Win32PlayerWindows::winamp3Title() {
     HWND titled = GetParent(findWindow(playerClass::winamp3Root));
     if (!titled) return std::wstring();
-    int length = GetWindowTextLengthA(titled);
-    std::string buffer(static_cast<size_t>(length), '\0');
-    int copied = GetWindowTextA(titled, buffer.data(), length + 1);
+    int length = GetWindowTextLengthW(titled);
+    std::wstring buffer(static_cast<size_t>(length), L'\0');
+    int copied = GetWindowTextW(titled, buffer.data(), length + 1);
     if (copied == 0 && length > 0 && !IsWindow(titled)) return std::nullopt;
-    return fromAnsi(buffer);
+    return buffer;
 }
 
 std::optional<std::wstring> Win32PlayerWindows::winamp2TitleBuffer() {
     HWND player = findWindow(playerClass::winamp2);
     if (!player) return std::nullopt;
-    std::string buffer(winamp2BufferChars, ' ');
-    int copied = GetWindowTextA(player, buffer.data(), static_cast<int>(buffer.size()));
+    std::wstring buffer(winamp2BufferChars, L' ');
+    int copied = GetWindowTextW(player, buffer.data(), static_cast<int>(buffer.size()));
     if (copied == 0 && !IsWindow(player)) return std::nullopt;
-    return fromAnsi(buffer);
+    return buffer;
 }
 
 }  // namespace sonarel

@@ -1,4 +1,4 @@
-// Title cut and play-state test on arbitrary buffers.
+// Title cut, play-state test and scroll positions on arbitrary buffers.
 #include <cstdlib>
 
 #include "tests/fuzz/fuzz_input.h"
@@ -14,5 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool stopped = isStoppedOrPaused(title);
     // The verdict depends only on the end of the title.
     if (title.size() >= 8 && stopped != isStoppedOrPaused(title.substr(title.size() - 8))) std::abort();
+    // Every scroll position of the known title is that title, whatever it holds.
+    std::wstring scrolled = title.substr(title.size() / 2) + L" *** " + title;
+    if (unscrolledTitle(scrolled, title) != title || unscrolledTitle(title, title) != title) std::abort();
     return 0;
 }

@@ -36,12 +36,17 @@ TEST_F(ReaderTest, Winamp2SequenceTable) {
         {L"used] *** 2. B - Other - Winamp [Paused]", {}, L"0"},               // scrolled while paused
         {L"2. B - Other - Winamp", {kSwitch}, L"1"},                           // resumes
         {L"2. B - Other - Winamp [Stopped]", {kRestore}, L"0"},                // stop: one restore
-        {L"2. B - Other - Winamp [Paused]", {kRestore}, L"0"},                 // a new such title: once more
+        {L"2. B - Other - Winamp [Paused]", {}, L"0"},                         // a new such title: shows already
+        {L"3. C - Third - Winamp [Stopped]", {}, L"0"},                        // stepping through a stopped list
+        {L"4. D - Fourth - Winamp [Stopped]", {}, L"0"},
         {L"Lee *** 3. Ann - Day - Winamp", {kSwitch}, L"1"},                   // "Lee" is no ending: own title
         {L"3. Ann - Day - Winamp", {kSwitch}, L"1"},
         {L"Q *** R", {kSwitch}, L"1"},                                         // a title with the separator
         {L"Q *** R *** Q *** R", {}, L"1"},                                    // the second split holds
         {L"R *** Q *** R", {}, L"1"},                                          // the first split holds
+        {L"1. A *** B - Winamp", {kSwitch}, L"1"},                             // separator in the song
+        {L" *** B - Winamp *** 1. A *** B - Winamp", {}, L"1"},                // a wrong first split
+        {L"A *** B - Winamp *** 1. A *** B - Winamp", {}, L"1"},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(::testing::Message() << std::string(s.title, s.title + wcslen(s.title)));
@@ -60,7 +65,7 @@ TEST_F(ReaderTest, Winamp2TitlesDifferingOnlyInCaseAreAChange) {
 // scroll is the same song.
 TEST_F(ReaderTest, Winamp2ScrollingTitleSwitchesOncePerSong) {
     windows.open(playerClass::winamp2);
-    for (std::wstring title : {L"12. Ann Lee - Morning - Winamp", L"13. Bo - Night - Winamp"}) {
+    for (std::wstring title : {L"12. Ann Lee - Morning - Winamp", L"13. Bo - Night - Winamp", L"14. A *** B - Winamp"}) {
         Calls calls;
         for (size_t at = 0; at <= title.size(); ++at) {
             auto more = tick(title.substr(at) + L" *** " + title);

@@ -22,6 +22,7 @@ DirectChain::DirectChain(ChainOptions options)
     if (options.messengerRunning) messenger.registerClassObject();
     form.whenCommandConversationOpens([this] { watcher.commandConversationReady(); });
     form.load();
+    waitForInputQuiet();
 }
 
 DirectChain::~DirectChain() {

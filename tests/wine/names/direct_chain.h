@@ -10,6 +10,7 @@
 #include "names/frm_send_text.h"
 #include "settings/settings_store.h"
 #include "tests/wine/names/chain_support.h"
+#include "watcher/library_startup.h"
 #include "watcher/watcher.h"
 #include "watcher/win32_player_windows.h"
 
@@ -73,7 +74,7 @@ public:
     frmSendText form{settings, imWindows};
     CountingNames names{form};
     Win32PlayerWindows playerWindows;
-    Watcher watcher{settings, playerWindows, names};
+    Watcher watcher{settings, playerWindows, names, WatchClock::now, writeDebugTrace};
 };
 
 }  // namespace sonarel::testing

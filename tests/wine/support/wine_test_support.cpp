@@ -38,6 +38,15 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
+bool waitForInputQuiet(std::chrono::milliseconds deadline) {
+    return waitUntil(
+        [] {
+            LASTINPUTINFO last{sizeof(last), 0};
+            return GetLastInputInfo(&last) && GetTickCount() - last.dwTime > 1100;
+        },
+        deadline);
+}
+
 void pumpMessagesFor(std::chrono::milliseconds duration) {
     auto end = Clock::now() + duration;
     while (Clock::now() < end) pumpOnce(10ms);

@@ -20,6 +20,10 @@ using namespace std::chrono_literals;
 // Pumps the thread's messages (so timers and events are delivered) until
 // the condition holds or the deadline passes; returns the condition.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
+// Waits until the window system has seen no input for a second: the
+// plug-in holds the name back while the user types, and a window that a
+// test before closed under the pointer counts as input under Wine.
+bool waitForInputQuiet(std::chrono::milliseconds deadline = 5s);
 
 // Pumps messages for a while; for checking that something does NOT happen.
 void pumpMessagesFor(std::chrono::milliseconds duration);
