@@ -1,6 +1,7 @@
 // The stand-in's windows: conversation windows of the messenger's class,
 // a hidden window that delivers events from the message loop, and the
-// guard that can keep conversations out of the foreground.
+// guard that can keep conversations out of the foreground, always or as
+// the window system's foreground lock does.
 #include "standins/messenger/messenger_state.h"
 
 namespace sonarel::standin {
@@ -70,9 +71,25 @@ void registerClass(const wchar_t* name, WNDPROC proc) {
 
 thread_local MessengerState* guardedState = nullptr;
 
+// Notes when another window takes the foreground, for the foreground lock.
+void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    if (guardedState) guardedState->noteForeground(window);
+}
+
+bool foregroundLocked(MessengerState& state) {
+    if (!state.lockForeground) return false;
+    HWND front = GetForegroundWindow();
+    DWORD process = 0;
+    if (!front || !GetWindowThreadProcessId(front, &process) || process == GetCurrentProcessId()) return false;
+    state.noteForeground(front);
+    LASTINPUTINFO last{};
+    last.cbSize = sizeof(last);
+    return !GetLastInputInfo(&last) || static_cast<LONG>(last.dwTime - state.foregroundSince) <= 0;
+}
+
 LRESULT CALLBACK activationGuard(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && guardedState && guardedState->refuseActivation &&
-        guardedState->isConversation(reinterpret_cast<HWND>(wParam)))
+    if (code == HCBT_ACTIVATE && guardedState && guardedState->isConversation(reinterpret_cast<HWND>(wParam)) &&
+        (guardedState->refuseActivation || foregroundLocked(*guardedState)))
         return 1;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -98,6 +115,17 @@ void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0);
 HHOOK installActivationGuard(MessengerState& state) {
     guardedState = &state;
     return SetWindowsHookExW(WH_CBT, activationGuard, nullptr, GetCurrentThreadId());
+}
+
+HWINEVENTHOOK watchForeground() {
+    return SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged, 0, 0,
+                           WINEVENT_OUTOFCONTEXT);
+}
+
+void MessengerState::noteForeground(HWND window) {
+    if (window == foregroundWindow) return;
+    foregroundWindow = window;
+    foregroundSince = GetTickCount();
 }
 
 void removeActivationGuard(HHOOK hook) {

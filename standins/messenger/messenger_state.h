@@ -73,6 +73,12 @@ public:
     int deepestNesting = 0;
     bool refuseActivation = false;
     bool vtableOnlyEvents = false;
+    // The foreground lock: the window in front and when it got there.
+    bool lockForeground = false;
+    HWND foregroundWindow = nullptr;
+    DWORD foregroundSince = 0;
+    void noteForeground(HWND window);
+    void setForegroundLock(bool lock);
 
 private:
     struct Conversation {
@@ -97,6 +103,7 @@ private:
     DWORD nextCookie_ = 1;
     HWND notifier_ = nullptr;
     HHOOK activationHook_ = nullptr;
+    HWINEVENTHOOK foregroundWatch_ = nullptr;
     bool closing_ = false;
     int cascade_ = 0;
 };
@@ -106,6 +113,8 @@ HWND createConversationWindow(MessengerState& state, const std::wstring& contact
 HWND createNotifierWindow(MessengerState& state);
 void postEventNotice(HWND notifier);
 HHOOK installActivationGuard(MessengerState& state);
+// Reports foreground changes to the guarded state from the message loop.
+HWINEVENTHOOK watchForeground();
 void removeActivationGuard(HHOOK hook);
 
 // Automation objects (messenger_objects.cpp).

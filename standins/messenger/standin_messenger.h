@@ -69,6 +69,10 @@ public:
     // Keeps the conversation windows from being activated, as a window
     // system that refuses to hand over the foreground would.
     void refuseActivation(bool refuse);
+    // Refuses them the way the window system's foreground lock does: while
+    // another program is in front, unless an input event arrived after
+    // that program took the foreground.
+    void lockForeground(bool lock);
     // Reading MyFriendlyName processes the thread's messages for this long,
     // as a call into another process may.
     void letMessagesThroughWhileReadingFriendlyName(std::chrono::milliseconds duration);

@@ -61,6 +61,8 @@ const std::map<std::string, Command, std::less<>>& commands() {
         {"pause3", plain(&Player::pause, &Session::winamp3Player)},
         {"stop3", plain(&Player::stop, &Session::winamp3Player)},
         {"resume3", plain(&Player::resume, &Session::winamp3Player)},
+        {"work", {false, [](Session& s, std::string_view) { s.desk.work(); }}},
+        {"fullscreen", {false, [](Session& s, std::string_view) { s.desk.fullScreen(); }}},
     };
     return table;
 }
@@ -76,6 +78,7 @@ Reply execute(Session& session, std::string_view line) {
     std::string_view argument = hasArgument ? line.substr(blank + 1) : std::string_view();
 
     if (name == "quit") return {"bye", true};
+    if (name == "desk" && !hasArgument) return {"ok " + session.desk.report()};
     auto command = commands().find(name);
     if (command == commands().end()) return {"error unknown command: " + std::string(name)};
     if (hasArgument && !command->second.takesArgument) return {"error " + std::string(name) + " takes no argument"};

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "standins/player/desk.h"
 #include "standins/player/player.h"
 
 namespace sonarel::player {
@@ -10,10 +11,11 @@ namespace sonarel::player {
 struct Session {
     Player winamp2Player{winamp2};
     Player winamp3Player{winamp3};
+    Desk desk;
 };
 
 struct Reply {
-    std::string text;  // "ok", "error <reason>" or "bye"
+    std::string text;  // "ok", "ok <report>", "error <reason>" or "bye"
     bool ends = false;
 };
 

@@ -6,6 +6,7 @@
 #include "settings/settings_store.h"
 #include "tests/wine/names/chain_support.h"
 #include "tests/wine/support/plugin_environment.h"
+#include "tests/wine/support/standin_player.h"
 
 namespace sonarel::testing {
 namespace {
@@ -25,6 +26,72 @@ std::vector<std::wstring> sentTexts(const Chain& chain) {
 bool passTicks(const Chain& chain, int n) {
     int target = chain.player.titleReads() + n;
     return waitUntil([&] { return chain.player.titleReads() >= target; }, std::chrono::seconds(n + 3));
+}
+
+void pressKey(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+// The user at work in another program: typing, holding a key, watching a
+// full-screen video, or just working there while the window system locks
+// the foreground. Nothing is opened, stored or sent meanwhile; once the
+// user lets it, the name follows, and that program has the keyboard again
+// with no key but the user's own.
+TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
+    struct Case {
+        const char* what;
+        std::function<void(Chain&, StandInPlayer&)> atWork;  // before the song; then the song shows
+        std::function<void(Chain&)> meanwhile;               // the name must wait through it
+        std::function<void(StandInPlayer&)> letGo;
+        int userKeys;
+        bool waits = true;
+    };
+    auto typeFor = [](Chain& chain, int keys) {
+        for (int i = 0; i < keys; ++i) {
+            pressKey('A', false);
+            pressKey('A', true);
+            pumpMessagesFor(300ms);
+            ASSERT_TRUE(chain.host.sent().empty()) << "key " << i;
+        }
+    };
+    const Case cases[] = {
+        {"foreground locked", [](Chain& chain, StandInPlayer&) { chain.messenger.lockForeground(true); },
+         [](Chain&) {}, [](StandInPlayer&) {}, 0, false},
+        {"typing", [](Chain&, StandInPlayer&) {}, [&](Chain& chain) { typeFor(chain, 10); },
+         [](StandInPlayer&) {}, 10},
+        {"Shift held", [](Chain&, StandInPlayer&) { pressKey(VK_SHIFT, false); },
+         [](Chain& chain) { ASSERT_TRUE(passTicks(chain, 3)); }, [](StandInPlayer&) { pressKey(VK_SHIFT, true); },
+         1},
+        {"full screen", [](Chain&, StandInPlayer& desk) { desk.run("fullscreen"); },
+         [](Chain& chain) { ASSERT_TRUE(passTicks(chain, 3)); }, [](StandInPlayer& desk) { desk.run("work"); }, 0},
+    };
+    for (const Case& c : cases) {
+        onNewApartmentThread([&] {
+            SCOPED_TRACE(c.what);
+            Chain chain;
+            StandInPlayer desk;
+            chain.player.show(L"");  // no title yet: nothing to decide
+            chain.startPlugin();
+            desk.run("work");
+            c.atWork(chain, desk);
+            ASSERT_TRUE(waitForInputQuiet());
+            chain.player.show(L"1. First Song - Winamp");
+            c.meanwhile(chain);
+            if (c.waits) {
+                EXPECT_TRUE(chain.host.sent().empty());
+                EXPECT_TRUE(chain.messenger.conversations().empty()) << "not even opened";
+            }
+            c.letGo(desk);
+            ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+            std::string expected = "ok keys=" + std::to_string(c.userKeys) + " front=document";
+            EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s)) << desk.reply("desk");
+            EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
+        });
+    }
 }
 
 // The first song opens the hidden command conversation and is sent through
@@ -250,7 +317,7 @@ TEST(NameChain, TickDuringASwitchDoesNothing) {
     });
 }
 
-TEST(NameChain, NoCharacterOfTheCommandIsLost) {
+TEST(NameChain, NoCharacterOfTheTitleOrTheCommandIsLost) {
     onNewApartmentThread([] {
         Chain chain(ChainOptions{.currentNameMode = false});
         const std::wstring name = L"Zo\u00eb \u65e5\u672c\u8a9e";
@@ -260,11 +327,14 @@ TEST(NameChain, NoCharacterOfTheCommandIsLost) {
         SettingsStore().WriteSetting(keys::CustomTagPl, tag);
         HWND bob = chain.messenger.openConversation(L"bob@example.test");
         chain.startPlugin();
-        chain.player.show(L"1. First Song - Winamp");
+        chain.player.show(L"1. Ирина - Утро - Winamp");
         SetForegroundWindow(bob);
         ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch));
         EXPECT_EQ(chain.host.sent()[0].text, L"/name " + name + L" " + tag + L" (!WAT)");
         EXPECT_EQ(chain.messenger.friendlyName(), name + L" " + tag + L" (!WAT)");
+        // Titles that differ only in letters outside the ANSI code page.
+        chain.player.show(L"1. Ирина - Ночь - Winamp");
+        EXPECT_TRUE(waitUntil([&] { return chain.host.sent().size() == 2; }, kSwitch));
     });
 }
 

@@ -2,7 +2,7 @@
 // (another process), and the stand-in's own protocol.
 #include <gtest/gtest.h>
 
-#include "tests/wine/watcher/standin_player.h"
+#include "tests/wine/support/standin_player.h"
 #include "watcher/title_logic.h"
 #include "watcher/win32_player_windows.h"
 

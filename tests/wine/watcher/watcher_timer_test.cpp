@@ -4,7 +4,7 @@
 
 #include "settings/settings_store.h"
 #include "tests/fakes/fake_player.h"
-#include "tests/wine/watcher/standin_player.h"
+#include "tests/wine/support/standin_player.h"
 #include "watcher/win32_player_windows.h"
 
 namespace sonarel::testing {

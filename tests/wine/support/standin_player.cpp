@@ -1,4 +1,4 @@
-#include "tests/wine/watcher/standin_player.h"
+#include "tests/wine/support/standin_player.h"
 
 #include <stdexcept>
 
