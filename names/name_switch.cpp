@@ -45,7 +45,6 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     // to send, or the display name could not be read, and it waits.
     if (!composed) return nameModeChosen(settings_) ? SendOutcome::displayNameUnreadable : SendOutcome::noModeChosen;
     commandText_ = std::move(composed);
-    skippingFailure([&] { markAutoSend(); });
     bool stored = false;
     skippingFailure([&] { stored = storeMessage(*commandText_); });
     // The hot key would send whatever the entry held before.
@@ -60,17 +59,23 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
 // The path is built afresh, with a fresh sign-in name, for every use.
 std::optional<std::wstring> NameSwitch::keyPath() { return quickTextKeyPath(messenger_.mySigninName()); }
 
-void NameSwitch::markAutoSend() {
-    auto path = keyPath();
-    if (!path || registry_.readDword(*path, autoSendValue) != 0) return;
-    if (auto again = keyPath()) registry_.writeDword(*again, autoSendValue, 1);
-}
-
-bool NameSwitch::storeMessage(const std::wstring& command) {
+// True when the entry sends at once: AutoSend was non-zero already, or 1
+// was written.
+bool NameSwitch::markAutoSend() {
     auto path = keyPath();
     if (!path) return false;
-    registry_.writeString(*path, messageValue, command);
-    return true;
+    if (registry_.readDword(*path, autoSendValue) != 0) return true;
+    auto again = keyPath();
+    return again && registry_.writeDword(*again, autoSendValue, 1);
+}
+
+// Stored only when both values are: otherwise the hot key would send the
+// message stored before, or nothing at all.
+bool NameSwitch::storeMessage(const std::wstring& command) {
+    bool marked = false;
+    skippingFailure([&] { marked = markAutoSend(); });
+    auto path = keyPath();
+    return path && registry_.writeString(*path, messageValue, command) && marked;
 }
 
 // A conversation the user has in front takes the keys; nothing moves.

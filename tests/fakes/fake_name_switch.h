@@ -129,25 +129,32 @@ class FakeRegistry final : public QuickTextRegistry {
 public:
     using Value = std::variant<std::int32_t, std::wstring>;
     std::map<std::pair<std::wstring, std::wstring>, Value> values;
-    std::vector<std::wstring> writes;  // "path|name"
+    std::vector<std::wstring> writes;  // "path|name", as stored
+    std::set<std::wstring> unwritable;  // value names whose writes fail
 
     std::int32_t readDword(std::wstring_view path, std::wstring_view name) override {
         auto it = values.find({std::wstring(path), std::wstring(name)});
         if (it == values.end() || !std::holds_alternative<std::int32_t>(it->second)) return 0;
         return std::get<std::int32_t>(it->second);
     }
-    void writeDword(std::wstring_view path, std::wstring_view name, std::int32_t data) override {
-        values[{std::wstring(path), std::wstring(name)}] = data;
-        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+    bool writeDword(std::wstring_view path, std::wstring_view name, std::int32_t data) override {
+        return write(path, name, data);
     }
-    void writeString(std::wstring_view path, std::wstring_view name, std::wstring_view data) override {
-        values[{std::wstring(path), std::wstring(name)}] = std::wstring(data);
-        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+    bool writeString(std::wstring_view path, std::wstring_view name, std::wstring_view data) override {
+        return write(path, name, std::wstring(data));
     }
     std::optional<Value> value(const std::wstring& path, const std::wstring& name) const {
         auto it = values.find({path, name});
         if (it == values.end()) return std::nullopt;
         return it->second;
+    }
+
+private:
+    bool write(std::wstring_view path, std::wstring_view name, Value data) {
+        if (unwritable.count(std::wstring(name))) return false;
+        values[{std::wstring(path), std::wstring(name)}] = std::move(data);
+        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+        return true;
     }
 };
 

@@ -245,6 +245,34 @@ TEST_F(NameSwitchTest, AutoSendIsMarkedOnlyWhenItReadsAsZero) {
     }
 }
 
+// The hot key would send the message stored before, or nothing: it is
+// pressed only once the command and, where it had to be set, AutoSend are.
+TEST_F(NameSwitchTest, NothingIsPressedUnlessTheEntryWasStored) {
+    struct Case {
+        const char* what;
+        std::wstring unwritable;
+        std::optional<std::int32_t> autoSend;
+        SendOutcome outcome;
+    };
+    const Case cases[] = {
+        {"message", L"Message", 1, SendOutcome::notStored},
+        {"auto-send to be set", L"AutoSend", std::nullopt, SendOutcome::notStored},
+        {"auto-send set already", L"AutoSend", 1, SendOutcome::sent},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry store;
+        store.values[{kPath, L"Message"}] = std::wstring(L"/name Ann");
+        if (c.autoSend) store.values[{kPath, L"AutoSend"}] = *c.autoSend;
+        store.unwritable = {c.unwritable};
+        FakeWindowSystem screen;
+        screen.foreground = 42;
+        screen.classes[42] = L"IMWindowClass";
+        NameSwitch switcher{settings, messenger, screen, store};
+        EXPECT_EQ(switcher.changeName(), c.outcome) << c.what;
+        EXPECT_EQ(screen.log.empty(), c.outcome == SendOutcome::notStored) << c.what;
+    }
+}
+
 TEST_F(NameSwitchTest, EveryPathIsBuiltWithAFreshSigninName) {
     names.changeName();  // AutoSend absent: read, write, then the message
     EXPECT_EQ(messenger.signinReads, 3);
