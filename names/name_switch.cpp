@@ -87,8 +87,10 @@ std::optional<SendOutcome> NameSwitch::pressInForegroundConversation(WindowHandl
 }
 
 // The first recorded conversation with the command contact whose window is
-// still there. One whose window is gone, or whose handle cannot be read, is
-// dropped from the record, so that it is not tried again and again.
+// still there. One whose window is gone is dropped from the record, so that
+// it is not tried again and again. One whose handle cannot be read now is
+// kept, and the decision waits: its window may well be there, and the
+// messenger would hand it back to a new opening without reporting it again.
 std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front) {
     std::vector<std::unique_ptr<Conversation>> conversations;
     skippingFailure([&] { conversations = messenger_.conversations(); });
@@ -96,8 +98,11 @@ std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front
         std::wstring contact;
         skippingFailure([&] { contact = conversation->firstContactSigninName(); });
         if (contact != commandContact) continue;
-        bool present = false;
-        skippingFailure([&] { present = windows_.exists(conversation->hWnd()); });
+        std::optional<WindowHandle> window;
+        skippingFailure([&] { window = conversation->hWnd(); });
+        if (!window) return SendOutcome::conversationUnreadable;
+        bool present = true;
+        skippingFailure([&] { present = windows_.exists(*window); });
         if (!present) {
             skippingFailure([&] { conversation->forget(); });
             continue;
@@ -115,12 +120,14 @@ SendOutcome NameSwitch::pressInCommandConversation(Conversation& conversation, W
     return outcome;
 }
 
-// The new conversation is recorded when the messenger reports it; the
-// decision is sent through it then.
+// The conversation is recorded at once: the messenger reports only a window
+// that is new, and hands back one that is open already without a word. The
+// decision is sent through it once the messenger reports it, or next time.
 SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
     std::unique_ptr<Conversation> conversation;
     skippingFailure([&] { conversation = messenger_.instantMessage(commandContact); });
     if (!conversation) return SendOutcome::messengerUnavailable;
+    skippingFailure([&] { conversation->record(); });
     bringToFront(*conversation);
     skippingFailure([&] { windows_.hide(conversation->hWnd(), front); });
     return SendOutcome::conversationOpened;

@@ -37,6 +37,9 @@ public:
     virtual ~Conversation() = default;
     virtual WindowHandle hWnd() = 0;
     virtual std::wstring firstContactSigninName() = 0;
+    // Records the conversation among the open windows, under the key its
+    // creation event would use; one recorded already stays as it is.
+    virtual void record() = 0;
     // Drops a recorded conversation from the record of open windows.
     virtual void forget() = 0;
 };

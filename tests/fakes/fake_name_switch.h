@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for the name switch's seams: messenger, window system, registry.
 // Window-system actions are logged in order so tests can check sequences.
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -26,8 +27,8 @@ struct FakeConversationSetup {
 
 class FakeConversation final : public Conversation {
 public:
-    explicit FakeConversation(FakeConversationSetup setup, std::function<void()> forget = nullptr)
-        : setup_(std::move(setup)), forget_(std::move(forget)) {}
+    FakeConversation(FakeConversationSetup setup, std::function<void()> forget, std::function<void()> record)
+        : setup_(std::move(setup)), forget_(std::move(forget)), record_(std::move(record)) {}
     WindowHandle hWnd() override {
         if (setup_.handleFails) throw Failure();
         return setup_.hWnd;
@@ -36,13 +37,13 @@ public:
         if (setup_.contactFails) throw Failure();
         return setup_.firstContact;
     }
-    void forget() override {
-        if (forget_) forget_();
-    }
+    void record() override { record_(); }
+    void forget() override { forget_(); }
 
 private:
     FakeConversationSetup setup_;
     std::function<void()> forget_;
+    std::function<void()> record_;
 };
 
 class FakeMessenger final : public MessengerLink {
@@ -72,14 +73,21 @@ public:
         if (conversationsFail) throw Failure();
         std::vector<std::unique_ptr<Conversation>> result;
         for (size_t i = 0; i < recorded.size(); ++i)
-            result.push_back(std::make_unique<FakeConversation>(recorded[i], [this, i] { forgotten.push_back(i); }));
+            result.push_back(std::make_unique<FakeConversation>(
+                recorded[i], [this, i] { forgotten.push_back(i); }, [] {}));
         return result;
     }
+    // The opened conversation is recorded, once, when the switch asks.
     std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) override {
         openedWith.emplace_back(contact);
         if (opening == Opening::fails) throw Failure();
         if (opening == Opening::givesNothing) return nullptr;
-        return std::make_unique<FakeConversation>(FakeConversationSetup{nextOpened, std::wstring(contact)});
+        FakeConversationSetup opened{nextOpened, std::wstring(contact)};
+        return std::make_unique<FakeConversation>(opened, [] {}, [this, opened] {
+            bool known = std::any_of(recorded.begin(), recorded.end(),
+                                     [&](const FakeConversationSetup& r) { return r.hWnd == opened.hWnd; });
+            if (!known) recorded.push_back(opened);
+        });
     }
 };
 
