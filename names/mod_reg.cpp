@@ -26,7 +26,7 @@ bool setValue(HKEY root, std::wstring_view path, std::wstring_view name, DWORD t
 bool WriteRegString(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::wstring_view sData) {
     std::wstring data(sData);  // with its terminating NUL
     return setValue(nRootKey, sKeyPath, sValueName, REG_SZ, data.c_str(),
-             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
 std::int32_t ReadRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName) {

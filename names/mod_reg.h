@@ -2,8 +2,8 @@
 // modReg: three small registry operations for the host's quick-text entry.
 // Each call opens or creates its key and closes it again. A write reports
 // whether the value was stored: the hot key would otherwise send what the
-// entry held before. Texts go through the Unicode functions so that no character of
-// a command is lost on the way to the host.
+// entry held before. Texts go through the Unicode functions so that no
+// character of a command is lost on the way to the host.
 #include <windows.h>
 
 #include <cstdint>
