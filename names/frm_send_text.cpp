@@ -60,7 +60,10 @@ void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {
         if (!oIMWindows) return;
         IDispatch* window = pIMWindow;
         ComPtr<IDispatch> added;
-        if (FAILED(oIMWindows->AddWindow(&window, &added))) return;  // recorded nothing
+        // A conversation the switch opened is recorded already; its event
+        // still tells that it is ready.
+        HRESULT result = oIMWindows->AddWindow(&window, &added);
+        if (FAILED(result) && result != keyAlreadyPresent) return;  // recorded nothing
         noteCommandConversation(pIMWindow);
     });
 }

@@ -42,13 +42,20 @@ public:
         ComPtr<IDispatch> first = require(invokeDefault(contacts.Get(), Variant(0L)).object());
         return nameText(getProperty(first.Get(), messengerMember::SigninName));
     }
+    void record() override {
+        if (!record_) throw HResultError(E_POINTER);
+        IDispatch* window = window_.Get();
+        ComPtr<IDispatch> added;
+        HRESULT result = record_->AddWindow(&window, &added);
+        if (FAILED(result) && result != keyAlreadyPresent) throw HResultError(result);
+    }
     void forget() override {
         if (record_) record_->forgetWindow(window_.Get());
     }
 
 private:
     ComPtr<IDispatch> window_;
-    IMessenger* record_;  // where it is recorded; null for one just opened
+    IMessenger* record_;  // the record of open windows; null when there is none
 };
 
 }  // namespace
@@ -99,7 +106,7 @@ std::unique_ptr<Conversation> ComMessengerLink::instantMessage(std::wstring_view
     ComPtr<IDispatch> window =
         callMethod(require(messengerAPI_).Get(), messengerMember::InstantMessage, {who.get()}).object();
     if (!window) return nullptr;
-    return conversationOf(std::move(window), nullptr);
+    return conversationOf(std::move(window), imWindows_.Get());
 }
 
 }  // namespace sonarel

@@ -28,8 +28,8 @@ private:
     ComPtr<IDispatch> oMessengerUser;
 };
 
-// A conversation-window object of the messenger, recorded in the given
-// collection (or in none).
+// A conversation-window object of the messenger, recorded or to be recorded
+// in the given collection (or in none).
 std::unique_ptr<Conversation> conversationOf(ComPtr<IDispatch> window, IMessenger* record);
 
 }  // namespace sonarel

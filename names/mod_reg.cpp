@@ -15,18 +15,18 @@ UniqueRegKey createKey(HKEY root, std::wstring_view path) {
     return UniqueRegKey(raw);
 }
 
-void setValue(HKEY root, std::wstring_view path, std::wstring_view name, DWORD type, const void* data, DWORD bytes) {
+bool setValue(HKEY root, std::wstring_view path, std::wstring_view name, DWORD type, const void* data, DWORD bytes) {
     UniqueRegKey key = createKey(root, path);
-    if (!key) return;
-    RegSetValueExW(key.get(), std::wstring(name).c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+    return key && RegSetValueExW(key.get(), std::wstring(name).c_str(), 0, type, static_cast<const BYTE*>(data),
+                                 bytes) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
-void WriteRegString(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::wstring_view sData) {
+bool WriteRegString(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::wstring_view sData) {
     std::wstring data(sData);  // with its terminating NUL
-    setValue(nRootKey, sKeyPath, sValueName, REG_SZ, data.c_str(),
-             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    return setValue(nRootKey, sKeyPath, sValueName, REG_SZ, data.c_str(),
+                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
 std::int32_t ReadRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName) {
@@ -42,9 +42,9 @@ std::int32_t ReadRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstrin
     return static_cast<std::int32_t>(value);
 }
 
-void WriteRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::int32_t nData) {
+bool WriteRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::int32_t nData) {
     DWORD data = static_cast<DWORD>(nData);
-    setValue(nRootKey, sKeyPath, sValueName, REG_DWORD, &data, sizeof(data));
+    return setValue(nRootKey, sKeyPath, sValueName, REG_DWORD, &data, sizeof(data));
 }
 
 }  // namespace sonarel

@@ -47,7 +47,6 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     // Nothing is stored or pressed while the user types or holds a key.
     if (auto waiting = userAtWork()) return *waiting;
     commandText_ = std::move(composed);
-    skippingFailure([&] { markAutoSend(); });
     bool stored = false;
     skippingFailure([&] { stored = storeMessage(*commandText_); });
     // The hot key would send whatever the entry held before.
@@ -64,17 +63,23 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
 // The path is built afresh, with a fresh sign-in name, for every use.
 std::optional<std::wstring> NameSwitch::keyPath() { return quickTextKeyPath(messenger_.mySigninName()); }
 
-void NameSwitch::markAutoSend() {
-    auto path = keyPath();
-    if (!path || registry_.readDword(*path, autoSendValue) != 0) return;
-    if (auto again = keyPath()) registry_.writeDword(*again, autoSendValue, 1);
-}
-
-bool NameSwitch::storeMessage(const std::wstring& command) {
+// True when the entry sends at once: AutoSend was non-zero already, or 1
+// was written.
+bool NameSwitch::markAutoSend() {
     auto path = keyPath();
     if (!path) return false;
-    registry_.writeString(*path, messageValue, command);
-    return true;
+    if (registry_.readDword(*path, autoSendValue) != 0) return true;
+    auto again = keyPath();
+    return again && registry_.writeDword(*again, autoSendValue, 1);
+}
+
+// Stored only when both values are: otherwise the hot key would send the
+// message stored before, or nothing at all.
+bool NameSwitch::storeMessage(const std::wstring& command) {
+    bool marked = false;
+    skippingFailure([&] { marked = markAutoSend(); });
+    auto path = keyPath();
+    return path && registry_.writeString(*path, messageValue, command) && marked;
 }
 
 // A conversation the user has in front takes the keys; nothing moves.
@@ -86,8 +91,10 @@ std::optional<SendOutcome> NameSwitch::pressInForegroundConversation(WindowHandl
 }
 
 // The first recorded conversation with the command contact whose window is
-// still there. One whose window is gone, or whose handle cannot be read, is
-// dropped from the record, so that it is not tried again and again.
+// still there. One whose window is gone is dropped from the record, so that
+// it is not tried again and again. One whose handle cannot be read now is
+// kept, and the decision waits: its window may well be there, and the
+// messenger would hand it back to a new opening without reporting it again.
 std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front) {
     std::vector<std::unique_ptr<Conversation>> conversations;
     skippingFailure([&] { conversations = messenger_.conversations(); });
@@ -95,8 +102,11 @@ std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front
         std::wstring contact;
         skippingFailure([&] { contact = conversation->firstContactSigninName(); });
         if (contact != commandContact) continue;
-        bool present = false;
-        skippingFailure([&] { present = windows_.exists(conversation->hWnd()); });
+        std::optional<WindowHandle> window;
+        skippingFailure([&] { window = conversation->hWnd(); });
+        if (!window) return SendOutcome::conversationUnreadable;
+        bool present = true;
+        skippingFailure([&] { present = windows_.exists(*window); });
         if (!present) {
             skippingFailure([&] { conversation->forget(); });
             continue;
@@ -114,12 +124,14 @@ SendOutcome NameSwitch::pressInCommandConversation(Conversation& conversation, W
     return outcome;
 }
 
-// The new conversation is recorded when the messenger reports it; the
-// decision is sent through it then.
+// The conversation is recorded at once: the messenger reports only a window
+// that is new, and hands back one that is open already without a word. The
+// decision is sent through it once the messenger reports it, or next time.
 SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
     std::unique_ptr<Conversation> conversation;
     skippingFailure([&] { conversation = messenger_.instantMessage(commandContact); });
     if (!conversation) return SendOutcome::messengerUnavailable;
+    skippingFailure([&] { conversation->record(); });
     bringToFront(*conversation);
     skippingFailure([&] { windows_.hide(conversation->hWnd(), front); });
     return SendOutcome::conversationOpened;

@@ -37,6 +37,9 @@ public:
     virtual ~Conversation() = default;
     virtual WindowHandle hWnd() = 0;
     virtual std::wstring firstContactSigninName() = 0;
+    // Records the conversation among the open windows, under the key its
+    // creation event would use; one recorded already stays as it is.
+    virtual void record() = 0;
     // Drops a recorded conversation from the record of open windows.
     virtual void forget() = 0;
 };
@@ -87,13 +90,13 @@ public:
     virtual bool pressHotKey() = 0;
 };
 
-// modReg below HKEY_CURRENT_USER.
+// modReg below HKEY_CURRENT_USER. A write is false when nothing was stored.
 class QuickTextRegistry {
 public:
     virtual ~QuickTextRegistry() = default;
     virtual std::int32_t readDword(std::wstring_view keyPath, std::wstring_view valueName) = 0;
-    virtual void writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) = 0;
-    virtual void writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) = 0;
+    virtual bool writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) = 0;
+    virtual bool writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) = 0;
 };
 
 // How long the switch keeps asking for a conversation to come to the front.
@@ -117,7 +120,7 @@ public:
 
 private:
     SendOutcome send(std::optional<std::wstring> composed);
-    void markAutoSend();
+    bool markAutoSend();
     bool storeMessage(const std::wstring& command);
     std::optional<SendOutcome> pressInForegroundConversation(WindowHandle front);
     std::optional<SendOutcome> useCommandConversation(WindowHandle front);

@@ -10,11 +10,11 @@ public:
     std::int32_t readDword(std::wstring_view keyPath, std::wstring_view valueName) override {
         return ReadRegDword(HKEY_CURRENT_USER, keyPath, valueName);
     }
-    void writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) override {
-        WriteRegDword(HKEY_CURRENT_USER, keyPath, valueName, data);
+    bool writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) override {
+        return WriteRegDword(HKEY_CURRENT_USER, keyPath, valueName, data);
     }
-    void writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) override {
-        WriteRegString(HKEY_CURRENT_USER, keyPath, valueName, data);
+    bool writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) override {
+        return WriteRegString(HKEY_CURRENT_USER, keyPath, valueName, data);
     }
 };
 

@@ -285,7 +285,8 @@ public:
             *result = nullptr;
             auto state = running(state_);
             MessengerState::Call call(*state);
-            *result = state->open(contactText(contact)).Detach();
+            ++state->instantMessages;
+            *result = state->openOrShow(contactText(contact)).Detach();
             return S_OK;
         });
     }

@@ -34,6 +34,9 @@ public:
 
     // Opens a conversation window; its created event follows later.
     ComPtr<IDispatch> open(std::wstring contact);
+    // InstantMessage: the open conversation with the contact, shown again,
+    // or else a new one. Only a new window raises the created event.
+    ComPtr<IDispatch> openOrShow(std::wstring contact);
     void close(HWND window);
     std::vector<ConversationInfo> openConversations() const;
     bool isConversation(HWND window) const;
@@ -53,8 +56,10 @@ public:
     std::map<Member, Answer> answers;
     HRESULT creationFailure = S_OK;
     bool closeOnContactsRead = false;
-    // How the member answers now; asUsual when no switch is set.
-    Answer answerFor(Member member) const;
+    bool failNextHandleRead = false;
+    // How the member answers this call; asUsual when no switch is set. A
+    // one-shot failure is used up by the call it fails.
+    Answer answerFor(Member member);
 
     // Automation calls: counted, and optionally letting messages through.
     class Call {
@@ -69,6 +74,7 @@ public:
     };
     std::chrono::milliseconds messagesDuringFriendlyName{0};
     int calls = 0;
+    int instantMessages = 0;
     int nesting = 0;
     int deepestNesting = 0;
     bool refuseActivation = false;

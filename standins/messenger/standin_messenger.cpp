@@ -62,6 +62,14 @@ ComPtr<IDispatch> MessengerState::open(std::wstring contact) {
     return object;
 }
 
+ComPtr<IDispatch> MessengerState::openOrShow(std::wstring contact) {
+    auto it = std::find_if(conversations_.begin(), conversations_.end(),
+                           [&](const Conversation& c) { return c.contact == contact; });
+    if (it == conversations_.end()) return open(std::move(contact));
+    ShowWindow(it->window, SW_SHOW);
+    return it->object;
+}
+
 void MessengerState::close(HWND window) {
     if (isConversation(window)) DestroyWindow(window);
 }
@@ -121,7 +129,8 @@ void MessengerState::raise(DISPID id, Variant argument) {
     postEventNotice(notifier_);
 }
 
-Answer MessengerState::answerFor(Member member) const {
+Answer MessengerState::answerFor(Member member) {
+    if (member == Member::hWnd && std::exchange(failNextHandleRead, false)) return Answer::failure;
     auto it = answers.find(member);
     return it == answers.end() ? Answer::asUsual : it->second;
 }
@@ -199,6 +208,7 @@ void StandInMessenger::failCreation(HRESULT result) { state_->creationFailure = 
 
 void StandInMessenger::offerVtableOnlyEvents(bool offer) { state_->vtableOnlyEvents = offer; }
 void StandInMessenger::closeConversationWhenContactsAreRead() { state_->closeOnContactsRead = true; }
+void StandInMessenger::failNextHandleRead() { state_->failNextHandleRead = true; }
 
 void StandInMessenger::raiseWindowEvent(WindowEvent event, EventArgument argument) {
     Variant value;
@@ -222,6 +232,7 @@ void StandInMessenger::raiseWindowEvent(WindowEvent event, EventArgument argumen
 long StandInMessenger::liveObjects() { return liveStandInObjects(); }
 
 int StandInMessenger::automationCalls() const { return state_->calls; }
+int StandInMessenger::instantMessageCalls() const { return state_->instantMessages; }
 int StandInMessenger::deepestCallNesting() const { return state_->deepestNesting; }
 
 }  // namespace sonarel::standin

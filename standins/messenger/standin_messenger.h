@@ -86,6 +86,9 @@ public:
     // The next read of a conversation's Contacts closes that conversation
     // first, as a user closing it at that moment would.
     void closeConversationWhenContactsAreRead();
+    // The next read of a conversation's hWnd fails, as a busy messenger may
+    // reject a call; the reads after it answer as usual.
+    void failNextHandleRead();
     // Raises an event whose argument is not a usable window.
     void raiseWindowEvent(WindowEvent event, EventArgument argument);
     // Automation objects of the stand-in alive now, in this process.
@@ -95,6 +98,9 @@ public:
     // of such calls seen.
     int automationCalls() const;
     int deepestCallNesting() const;
+    // InstantMessage calls answered so far, whether they opened a window or
+    // handed back one that was open.
+    int instantMessageCalls() const;
 
 private:
     std::shared_ptr<MessengerState> state_;

@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for the name switch's seams: messenger, window system, registry.
 // Window-system actions are logged in order so tests can check sequences.
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -26,8 +27,8 @@ struct FakeConversationSetup {
 
 class FakeConversation final : public Conversation {
 public:
-    explicit FakeConversation(FakeConversationSetup setup, std::function<void()> forget = nullptr)
-        : setup_(std::move(setup)), forget_(std::move(forget)) {}
+    FakeConversation(FakeConversationSetup setup, std::function<void()> forget, std::function<void()> record)
+        : setup_(std::move(setup)), forget_(std::move(forget)), record_(std::move(record)) {}
     WindowHandle hWnd() override {
         if (setup_.handleFails) throw Failure();
         return setup_.hWnd;
@@ -36,13 +37,13 @@ public:
         if (setup_.contactFails) throw Failure();
         return setup_.firstContact;
     }
-    void forget() override {
-        if (forget_) forget_();
-    }
+    void record() override { record_(); }
+    void forget() override { forget_(); }
 
 private:
     FakeConversationSetup setup_;
     std::function<void()> forget_;
+    std::function<void()> record_;
 };
 
 class FakeMessenger final : public MessengerLink {
@@ -72,14 +73,21 @@ public:
         if (conversationsFail) throw Failure();
         std::vector<std::unique_ptr<Conversation>> result;
         for (size_t i = 0; i < recorded.size(); ++i)
-            result.push_back(std::make_unique<FakeConversation>(recorded[i], [this, i] { forgotten.push_back(i); }));
+            result.push_back(std::make_unique<FakeConversation>(
+                recorded[i], [this, i] { forgotten.push_back(i); }, [] {}));
         return result;
     }
+    // The opened conversation is recorded, once, when the switch asks.
     std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) override {
         openedWith.emplace_back(contact);
         if (opening == Opening::fails) throw Failure();
         if (opening == Opening::givesNothing) return nullptr;
-        return std::make_unique<FakeConversation>(FakeConversationSetup{nextOpened, std::wstring(contact)});
+        FakeConversationSetup opened{nextOpened, std::wstring(contact)};
+        return std::make_unique<FakeConversation>(opened, [] {}, [this, opened] {
+            bool known = std::any_of(recorded.begin(), recorded.end(),
+                                     [&](const FakeConversationSetup& r) { return r.hWnd == opened.hWnd; });
+            if (!known) recorded.push_back(opened);
+        });
     }
 };
 
@@ -129,25 +137,32 @@ class FakeRegistry final : public QuickTextRegistry {
 public:
     using Value = std::variant<std::int32_t, std::wstring>;
     std::map<std::pair<std::wstring, std::wstring>, Value> values;
-    std::vector<std::wstring> writes;  // "path|name"
+    std::vector<std::wstring> writes;  // "path|name", as stored
+    std::set<std::wstring> unwritable;  // value names whose writes fail
 
     std::int32_t readDword(std::wstring_view path, std::wstring_view name) override {
         auto it = values.find({std::wstring(path), std::wstring(name)});
         if (it == values.end() || !std::holds_alternative<std::int32_t>(it->second)) return 0;
         return std::get<std::int32_t>(it->second);
     }
-    void writeDword(std::wstring_view path, std::wstring_view name, std::int32_t data) override {
-        values[{std::wstring(path), std::wstring(name)}] = data;
-        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+    bool writeDword(std::wstring_view path, std::wstring_view name, std::int32_t data) override {
+        return write(path, name, data);
     }
-    void writeString(std::wstring_view path, std::wstring_view name, std::wstring_view data) override {
-        values[{std::wstring(path), std::wstring(name)}] = std::wstring(data);
-        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+    bool writeString(std::wstring_view path, std::wstring_view name, std::wstring_view data) override {
+        return write(path, name, std::wstring(data));
     }
     std::optional<Value> value(const std::wstring& path, const std::wstring& name) const {
         auto it = values.find({path, name});
         if (it == values.end()) return std::nullopt;
         return it->second;
+    }
+
+private:
+    bool write(std::wstring_view path, std::wstring_view name, Value data) {
+        if (unwritable.count(std::wstring(name))) return false;
+        values[{std::wstring(path), std::wstring(name)}] = std::move(data);
+        writes.push_back(std::wstring(path) + L"|" + std::wstring(name));
+        return true;
     }
 };
 

@@ -1,6 +1,7 @@
 // Random messengers, windows and settings through changeName and
 // changeNameBack: no key before a command was composed, keys only in a
-// conversation window, and the host's registry only below a proper user key.
+// conversation window, only once the command and the auto-send mark are
+// stored, and the host's registry only below a proper user key.
 #include <cstdlib>
 
 #include "names/name_switch.h"
@@ -38,6 +39,20 @@ void randomise(fuzzing::FuzzInput& in, FakeSettings& settings, FakeMessenger& me
     windows.classNameFails = in.byte() % 7 == 0;
 }
 
+void randomise(fuzzing::FuzzInput& in, FakeRegistry& registry) {
+    registry.unwritable.clear();
+    if (in.byte() % 6 == 0) registry.unwritable.insert(std::wstring(messageValue));
+    if (in.byte() % 6 == 0) registry.unwritable.insert(std::wstring(autoSendValue));
+    if (in.byte() % 4 == 0) registry.values.clear();
+}
+
+// The host sends at once only a message marked for automatic sending.
+bool marked(const FakeRegistry& registry, const std::wstring& signinName) {
+    auto path = quickTextKeyPath(signinName);
+    auto value = path ? registry.value(*path, std::wstring(autoSendValue)) : std::nullopt;
+    return value && std::holds_alternative<std::int32_t>(*value) && std::get<std::int32_t>(*value) != 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -49,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NameSwitch names(settings, messenger, windows, registry, BringToFrontLimit{5, std::chrono::milliseconds(50)});
     while (!in.empty()) {
         randomise(in, settings, messenger, windows);
+        randomise(in, registry);
         windows.log.clear();
         registry.writes.clear();
         windows.refusesKeys = in.byte() % 9 == 0;
@@ -59,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bool pressed = false, stored = false;
         for (const auto& entry : windows.log) pressed = pressed || entry.find(" in ") != std::string::npos;
         for (const auto& write : registry.writes) stored = stored || write.ends_with(L"|Message");
-        if (pressed && !stored) std::abort();
+        if (pressed && (!stored || !marked(registry, messenger.signinName))) std::abort();
         if ((outcome == SendOutcome::sent) != (pressed && !windows.refusesKeys)) std::abort();
         for (const auto& entry : windows.log) {
             auto at = entry.find(" in ");

@@ -74,7 +74,9 @@ TEST_F(NameSwitchTest, ContactComparisonIsExact) {
     EXPECT_EQ(messenger.openedWith, std::vector<std::wstring>{L"Debug.Window"});
 }
 
-TEST_F(NameSwitchTest, WithoutACommandConversationOneIsOpenedAndHiddenWithoutPressing) {
+// The opened conversation is recorded at once, so the next call finds it
+// even when the messenger never reports it (a window that was open already).
+TEST_F(NameSwitchTest, WithoutACommandConversationOneIsOpenedRecordedAndHiddenWithoutPressing) {
     for (bool listFails : {false, true}) {
         FakeMessenger fresh;
         fresh.conversationsFail = listFails;
@@ -85,6 +87,13 @@ TEST_F(NameSwitchTest, WithoutACommandConversationOneIsOpenedAndHiddenWithoutPre
         EXPECT_EQ(screen.foregroundAttempts, 1) << "brought to the front";
         EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 900"}));
         EXPECT_EQ(screen.foreground, 1u) << "and the window in front before has it back";
+        ASSERT_EQ(fresh.recorded.size(), 1u);
+        EXPECT_EQ(fresh.recorded[0].hWnd, 900u);
+        if (listFails) continue;  // the record cannot be read
+
+        EXPECT_EQ(switcher.changeNameBack(), SendOutcome::sent);
+        EXPECT_EQ(fresh.openedWith.size(), 1u) << "not opened again";
+        EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 900", "press in 900", "hide 900"}));
     }
 }
 
@@ -210,9 +219,11 @@ TEST_F(NameSwitchTest, TheUserAtWorkIsNeverInterrupted) {
     }
 }
 
-// A recorded command conversation whose window is gone, or whose handle
-// cannot be read, is dropped, and the search goes on.
-TEST_F(NameSwitchTest, StaleCommandConversationsAreDropped) {
+// A recorded command conversation whose window is gone is dropped, and the
+// search goes on. One whose handle cannot be read is kept, and the decision
+// waits for it: opening it again would hand back the same window, which the
+// messenger does not report again.
+TEST_F(NameSwitchTest, GoneCommandConversationsAreDroppedAndUnreadableOnesKept) {
     FakeConversationSetup unreadable{7, L"Debug.Window"};
     unreadable.handleFails = true;
     const FakeConversationSetup gone{6, L"Debug.Window"};
@@ -224,9 +235,10 @@ TEST_F(NameSwitchTest, StaleCommandConversationsAreDropped) {
         std::vector<std::string> log;
     };
     const Case cases[] = {
-        {{unreadable}, {0}, SendOutcome::conversationOpened, {"hide 900"}},
+        {{unreadable}, {}, SendOutcome::conversationUnreadable, {}},
         {{gone}, {0}, SendOutcome::conversationOpened, {"hide 900"}},
-        {{gone, {3, L"bob"}, unreadable, {8, L"Debug.Window"}}, {0, 2}, SendOutcome::sent, {"press in 8", "hide 8"}},
+        {{gone, {3, L"bob"}, {8, L"Debug.Window"}}, {0}, SendOutcome::sent, {"press in 8", "hide 8"}},
+        {{gone, {3, L"bob"}, unreadable, {8, L"Debug.Window"}}, {0}, SendOutcome::conversationUnreadable, {}},
     };
     for (const Case& c : cases) {
         FakeMessenger fresh;
@@ -287,6 +299,34 @@ TEST_F(NameSwitchTest, AutoSendIsMarkedOnlyWhenItReadsAsZero) {
         switcher.changeName();
         EXPECT_EQ(store.value(kPath, L"AutoSend"), c.after);
         EXPECT_EQ(std::get<std::wstring>(*store.value(kPath, L"Message")), kListening);
+    }
+}
+
+// The hot key would send the message stored before, or nothing: it is
+// pressed only once the command and, where it had to be set, AutoSend are.
+TEST_F(NameSwitchTest, NothingIsPressedUnlessTheEntryWasStored) {
+    struct Case {
+        const char* what;
+        std::wstring unwritable;
+        std::optional<std::int32_t> autoSend;
+        SendOutcome outcome;
+    };
+    const Case cases[] = {
+        {"message", L"Message", 1, SendOutcome::notStored},
+        {"auto-send to be set", L"AutoSend", std::nullopt, SendOutcome::notStored},
+        {"auto-send set already", L"AutoSend", 1, SendOutcome::sent},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry store;
+        store.values[{kPath, L"Message"}] = std::wstring(L"/name Ann");
+        if (c.autoSend) store.values[{kPath, L"AutoSend"}] = *c.autoSend;
+        store.unwritable = {c.unwritable};
+        FakeWindowSystem screen;
+        screen.foreground = 42;
+        screen.classes[42] = L"IMWindowClass";
+        NameSwitch switcher{settings, messenger, screen, store};
+        EXPECT_EQ(switcher.changeName(), c.outcome) << c.what;
+        EXPECT_EQ(screen.log.empty(), c.outcome == SendOutcome::notStored) << c.what;
     }
 }
 

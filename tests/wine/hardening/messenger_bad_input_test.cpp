@@ -159,6 +159,34 @@ TEST(MessengerBadInput, ConversationClosedBetweenSearchAndKeyPress) {
     });
 }
 
+// A busy messenger rejects one read of the command conversation's handle.
+// Its window is still there, and opening it again would hand back that
+// window without a created event: it stays recorded, the decision waits,
+// and the next tick sends through it without opening anything.
+TEST(MessengerBadInput, OneFailedHandleReadKeepsTheCommandConversation) {
+    onNewApartmentThread([] {
+        DirectChain chain;
+        Titles titles;
+        ASSERT_TRUE(chain.openCommandConversation(titles.playing()));
+        const std::vector<HWND> command = chain.commandConversations();
+        int openings = chain.messenger.instantMessageCalls();
+        long long sentBefore = chain.host.sentCount();
+
+        chain.messenger.failNextHandleRead();
+        showAndTick(chain, titles.stopped());
+        EXPECT_EQ(chain.host.sentCount(), sentBefore) << "the decision waits";
+        EXPECT_EQ(chain.imWindows->count(), 1u) << "and the conversation stays recorded";
+        chain.tick();
+        ASSERT_TRUE(waitUntil([&] { return chain.host.sentCount() == sentBefore + 1; }, 2s));
+        EXPECT_EQ(chain.host.sent().back().text, L"/name Ann");
+        EXPECT_EQ(chain.messenger.friendlyName(), kPlainName);
+        EXPECT_EQ(chain.commandConversations(), command);
+        EXPECT_EQ(chain.messenger.instantMessageCalls(), openings);
+        EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(command.at(0)); }, 2s));
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
+    });
+}
+
 TEST(MessengerBadInput, WindowEventsWithoutAWindowChangeNothing) {
     const EventArgument arguments[] = {EventArgument::objectWithoutHwnd, EventArgument::nullObject,
                                        EventArgument::number, EventArgument::text, EventArgument::none};

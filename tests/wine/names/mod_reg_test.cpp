@@ -61,13 +61,18 @@ TEST_F(ModRegTest, ReadRegDwordReadsSignedNumbers) {
     EXPECT_EQ(ReadRegDword(HKEY_CURRENT_USER, kBase, L"AutoSend"), -1);
 }
 
-TEST_F(ModRegTest, WritesCreateTheWholePath) {
+TEST_F(ModRegTest, WritesCreateTheWholePathAndSayWhetherTheyStored) {
     const std::wstring deep = kBase + L"\\a\\b\\c";
-    WriteRegDword(HKEY_CURRENT_USER, deep, L"AutoSend", 1);
+    EXPECT_TRUE(WriteRegDword(HKEY_CURRENT_USER, deep, L"AutoSend", 1));
     EXPECT_EQ(readRegDword(HKEY_CURRENT_USER, deep, L"AutoSend"), 1u);
     const std::wstring other = kBase + L"\\x\\y";
-    WriteRegString(HKEY_CURRENT_USER, other, L"Message", L"/name Ann");
+    EXPECT_TRUE(WriteRegString(HKEY_CURRENT_USER, other, L"Message", L"/name Ann"));
     EXPECT_EQ(readRegText(HKEY_CURRENT_USER, other, L"Message"), L"/name Ann");
+
+    const std::wstring tooLong = kBase + L"\\" + std::wstring(300, L'k');  // a key name has 255 at most
+    EXPECT_FALSE(WriteRegDword(HKEY_CURRENT_USER, tooLong, L"AutoSend", 1));
+    EXPECT_FALSE(WriteRegString(HKEY_CURRENT_USER, tooLong, L"Message", L"/name Ann"));
+    EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, tooLong));
 }
 
 TEST_F(ModRegTest, EmptyTextIsTheTerminatingNulAlone) {
