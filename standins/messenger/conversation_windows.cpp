@@ -71,17 +71,16 @@ void registerClass(const wchar_t* name, WNDPROC proc) {
 
 thread_local MessengerState* guardedState = nullptr;
 
-// Notes when another window takes the foreground, for the foreground lock.
-void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
-    if (guardedState) guardedState->noteForeground(window);
-}
-
+// The foreground lock. The window in front counts as having taken the
+// foreground when it was first seen there. Under Wine a refused activation
+// leaves no window in front, so the last one seen stands meanwhile.
 bool foregroundLocked(MessengerState& state) {
     if (!state.lockForeground) return false;
-    HWND front = GetForegroundWindow();
+    if (HWND front = GetForegroundWindow()) state.noteForeground(front);
+    HWND front = state.foregroundWindow;
     DWORD process = 0;
-    if (!front || !GetWindowThreadProcessId(front, &process) || process == GetCurrentProcessId()) return false;
-    state.noteForeground(front);
+    if (!IsWindow(front) || !GetWindowThreadProcessId(front, &process) || process == GetCurrentProcessId())
+        return false;
     LASTINPUTINFO last{};
     last.cbSize = sizeof(last);
     return !GetLastInputInfo(&last) || static_cast<LONG>(last.dwTime - state.foregroundSince) <= 0;
@@ -115,11 +114,6 @@ void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0);
 HHOOK installActivationGuard(MessengerState& state) {
     guardedState = &state;
     return SetWindowsHookExW(WH_CBT, activationGuard, nullptr, GetCurrentThreadId());
-}
-
-HWINEVENTHOOK watchForeground() {
-    return SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged, 0, 0,
-                           WINEVENT_OUTOFCONTEXT);
 }
 
 void MessengerState::noteForeground(HWND window) {

@@ -84,7 +84,6 @@ public:
     HWND foregroundWindow = nullptr;
     DWORD foregroundSince = 0;
     void noteForeground(HWND window);
-    void setForegroundLock(bool lock);
 
 private:
     struct Conversation {
@@ -109,7 +108,6 @@ private:
     DWORD nextCookie_ = 1;
     HWND notifier_ = nullptr;
     HHOOK activationHook_ = nullptr;
-    HWINEVENTHOOK foregroundWatch_ = nullptr;
     bool closing_ = false;
     int cascade_ = 0;
 };
@@ -119,8 +117,6 @@ HWND createConversationWindow(MessengerState& state, const std::wstring& contact
 HWND createNotifierWindow(MessengerState& state);
 void postEventNotice(HWND notifier);
 HHOOK installActivationGuard(MessengerState& state);
-// Reports foreground changes to the guarded state from the message loop.
-HWINEVENTHOOK watchForeground();
 void removeActivationGuard(HHOOK hook);
 
 // Automation objects (messenger_objects.cpp).

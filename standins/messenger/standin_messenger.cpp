@@ -35,21 +35,8 @@ MessengerState::MessengerState(std::wstring signin, std::wstring friendly)
 MessengerState::~MessengerState() {
     closing_ = true;
     for (auto& conversation : std::vector<Conversation>(conversations_)) DestroyWindow(conversation.window);
-    setForegroundLock(false);
     removeActivationGuard(activationHook_);
     if (notifier_) DestroyWindow(notifier_);
-}
-
-// The window in front now counts as having taken the foreground now.
-void MessengerState::setForegroundLock(bool lock) {
-    lockForeground = lock;
-    if (lock && !foregroundWatch_) {
-        foregroundWatch_ = watchForeground();
-        noteForeground(GetForegroundWindow());
-    } else if (!lock && foregroundWatch_) {
-        UnhookWinEvent(foregroundWatch_);
-        foregroundWatch_ = nullptr;
-    }
 }
 
 ComPtr<IDispatch> MessengerState::open(std::wstring contact) {
@@ -197,7 +184,11 @@ void StandInMessenger::onHotKey(HotKeyHandler handler) { state_->hotKey = std::m
 
 void StandInMessenger::refuseActivation(bool refuse) { state_->refuseActivation = refuse; }
 
-void StandInMessenger::lockForeground(bool lock) { state_->setForegroundLock(lock); }
+// The window in front now counts as having taken the foreground now.
+void StandInMessenger::lockForeground(bool lock) {
+    state_->lockForeground = lock;
+    state_->noteForeground(GetForegroundWindow());
+}
 
 void StandInMessenger::letMessagesThroughWhileReadingFriendlyName(std::chrono::milliseconds duration) {
     state_->messagesDuringFriendlyName = duration;

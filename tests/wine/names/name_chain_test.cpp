@@ -63,9 +63,14 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
          [](Chain&) {}, [](StandInPlayer&) {}, 0, false},
         {"typing", [](Chain&, StandInPlayer&) {}, [&](Chain& chain) { typeFor(chain, 10); },
          [](StandInPlayer&) {}, 10},
-        {"Shift held", [](Chain&, StandInPlayer&) { pressKey(VK_SHIFT, false); },
-         [](Chain& chain) { ASSERT_TRUE(passTicks(chain, 3)); }, [](StandInPlayer&) { pressKey(VK_SHIFT, true); },
-         1},
+        // Pressed once the document has settled in front: under Wine a window
+        // that takes the focus resets the keys to the X server's own state.
+        {"Shift held", [](Chain&, StandInPlayer&) {},
+         [](Chain& chain) {
+             pressKey(VK_SHIFT, false);
+             ASSERT_TRUE(passTicks(chain, 3));
+         },
+         [](StandInPlayer&) { pressKey(VK_SHIFT, true); }, 1},
         {"full screen", [](Chain&, StandInPlayer& desk) { desk.run("fullscreen"); },
          [](Chain& chain) { ASSERT_TRUE(passTicks(chain, 3)); }, [](StandInPlayer& desk) { desk.run("work"); }, 0},
     };
