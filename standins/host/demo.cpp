@@ -85,6 +85,60 @@ private:
     size_t conversations_ = 0;
 };
 
+// A window of the host's own in which the user types; it counts the keys
+// that reach it.
+class TypingWindow {
+public:
+    TypingWindow() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = proc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = L"SonarelDemoNotes";
+        RegisterClassW(&windowClass);
+        // Away from the screen's centre, where the pointer rests.
+        window_.reset(CreateWindowExW(0, L"SonarelDemoNotes", L"Notes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 820, 300,
+                                      400, 200, nullptr, nullptr, GetModuleHandleW(nullptr), this));
+        SetForegroundWindow(window_.get());
+        SetFocus(window_.get());
+    }
+    int keys() const { return keys_; }
+
+private:
+    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE)
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<TypingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && message == WM_KEYDOWN) ++self->keys_;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    UniqueWindow window_;
+    int keys_ = 0;
+};
+
+void typeKey(WORD key) {
+    INPUT keys[2] = {};
+    for (INPUT& input : keys) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+
+bool inputQuiet() {
+    LASTINPUTINFO last{};
+    last.cbSize = sizeof(last);
+    return GetLastInputInfo(&last) && GetTickCount() - last.dwTime > 1100;
+}
+
+std::wstring seconds(DWORD milliseconds) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%.1f s", milliseconds / 1000.0);
+    return text;
+}
+
 void prepareSettings() {
     SettingsStore settings;
     settings.WriteSetting(keys::CurrentName, L"1");
@@ -107,7 +161,11 @@ int runDemo() {
     messenger.registerClassObject();
     QuickTextHost host(messenger);
     Timeline timeline(messenger);
-    host.onSent = [&](const SentText& sent) { timeline.print(L"host     ", L"sent \"" + sent.text + L"\""); };
+    DWORD lastSendAt = 0;
+    host.onSent = [&](const SentText& sent) {
+        lastSendAt = GetTickCount();
+        timeline.print(L"host     ", L"sent \"" + sent.text + L"\"");
+    };
 
     prepareSettings();
     printLine(L"settings: CurrentName=\"1\" CustomName=\"0\" CurrentTag=\"" + std::wstring(tag) + L"\"");
@@ -161,6 +219,46 @@ int runDemo() {
     expectOnePlainSend("pause2", L"(paused: the plain name comes back)");
     step("resume2", L"(playing again: the listening name)", listening, 2500);
     expectOnePlainSend("stop2", L"(stopped: the plain name)");
+    auto check = [&](bool ok, const std::wstring& what) {
+        sendsOk = sendsOk && ok;
+        timeline.print(L"check    ", what + L" - " + (ok ? L"OK" : L"FAILED"));
+    };
+
+    // The user types in the host's window every 300 ms for 3 s, and the
+    // player starts a song after the first second.
+    {
+        TypingWindow notes;
+        timeline.waitFor(inputQuiet, 3000);
+        timeline.print(L"demo     ", L"the user types in the host's Notes window every 300 ms for 3 s");
+        size_t before = host.sent().size();
+        DWORD lastKey = 0;
+        for (int key = 0; key < 10; ++key) {
+            if (key == 3) step("play2 Third Song", L"(a song while the user types: the name waits)", never, 0);
+            typeKey('A');
+            lastKey = GetTickCount();
+            timeline.waitFor(never, 300);
+        }
+        bool waited = host.sent().size() == before;
+        timeline.print(L"demo     ", L"the user stops typing");
+        bool followed = timeline.waitFor(listening, 4000) && lastSendAt - lastKey <= 2100;
+        check(waited && followed && notes.keys() == 10,
+              std::wstring(waited ? L"nothing sent while the user typed" : L"SENT while the user typed") +
+                  L"; the listening name " + seconds(lastSendAt - lastKey) + L" after the last key; " +
+                  std::to_wstring(notes.keys()) + L" of 10 keys in the Notes window");
+    }
+
+    // Another program in front, and the window system's foreground lock on.
+    player.command("work");
+    messenger.lockForeground(true);
+    timeline.waitFor(inputQuiet, 3000);
+    timeline.print(L"demo     ", L"the user works in a document of another program; the foreground is locked");
+    step("stop2", L"(stopped: the plain name comes through the locked foreground)", plain, 4000);
+    std::string desk;
+    timeline.waitFor([&] { return (desk = player.reply("desk").value_or("")) == "ok keys=0 front=document"; }, 2000);
+    check(plain() && desk == "ok keys=0 front=document",
+          L"the document has the keyboard again and got no key (" + std::wstring(desk.begin(), desk.end()) + L")");
+    messenger.lockForeground(false);
+
     step("close2", L"(closed: the name is already plain)", never, 2000);
     player.command("quit", 3000);
     timeline.waitFor(never, 300);

@@ -16,6 +16,11 @@ bool PlayerProcess::command(const std::string& line, unsigned deadlineMs) {
     return false;
 }
 
+std::optional<std::string> PlayerProcess::reply(const std::string& line, unsigned deadlineMs) {
+    if (!process_.sendLine(line)) return std::nullopt;
+    return nextLine(deadlineMs);
+}
+
 std::optional<std::string> PlayerProcess::nextLine(unsigned deadlineMs) {
     DWORD start = GetTickCount();
     while (lines_.empty()) {

@@ -17,6 +17,8 @@ public:
 
     // Sends a command and waits for its "ok"; false when none came in time.
     bool command(const std::string& line, unsigned deadlineMs = 10000);
+    // Sends a command and returns its reply; none when none came in time.
+    std::optional<std::string> reply(const std::string& line, unsigned deadlineMs = 10000);
 
 private:
     std::optional<std::string> nextLine(unsigned deadlineMs);

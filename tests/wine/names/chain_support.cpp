@@ -83,4 +83,9 @@ bool Chain::anyVisible(const std::vector<HWND>& windows) const {
     return std::any_of(windows.begin(), windows.end(), [](HWND w) { return IsWindowVisible(w) != FALSE; });
 }
 
+bool Chain::passTicks(int n) const {
+    int target = player.titleReads() + n;
+    return waitUntil([&] { return player.titleReads() >= target; }, std::chrono::seconds(n + 3));
+}
+
 }  // namespace sonarel::testing

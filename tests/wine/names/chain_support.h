@@ -63,6 +63,8 @@ public:
     // The open conversations with the command contact.
     std::vector<HWND> commandConversations() const;
     bool anyVisible(const std::vector<HWND>& windows) const;
+    // Waits until the plug-in has ticked, reading the player's title, n times more.
+    bool passTicks(int n) const;
 
 private:
     std::unique_ptr<CleanSettings> settings_;

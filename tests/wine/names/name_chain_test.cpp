@@ -22,11 +22,6 @@ std::vector<std::wstring> sentTexts(const Chain& chain) {
     return texts;
 }
 
-// Waits until the plug-in has ticked, reading the player's title, n times more.
-bool passTicks(const Chain& chain, int n) {
-    int target = chain.player.titleReads() + n;
-    return waitUntil([&] { return chain.player.titleReads() >= target; }, std::chrono::seconds(n + 3));
-}
 
 void pressKey(WORD key, bool up) {
     INPUT input{};
@@ -68,11 +63,11 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
         {"Shift held", [](Chain&, StandInPlayer&) {},
          [](Chain& chain) {
              pressKey(VK_SHIFT, false);
-             ASSERT_TRUE(passTicks(chain, 3));
+             ASSERT_TRUE(chain.passTicks(3));
          },
          [](StandInPlayer&) { pressKey(VK_SHIFT, true); }, 1},
         {"full screen", [](Chain&, StandInPlayer& desk) { desk.run("fullscreen"); },
-         [](Chain& chain) { ASSERT_TRUE(passTicks(chain, 3)); }, [](StandInPlayer& desk) { desk.run("work"); }, 0},
+         [](Chain& chain) { ASSERT_TRUE(chain.passTicks(3)); }, [](StandInPlayer& desk) { desk.run("work"); }, 0},
     };
     for (const Case& c : cases) {
         onNewApartmentThread([&] {
@@ -117,7 +112,7 @@ TEST(NameChain, FirstSongShowsTheListeningNameAndStopRestoresItWithOneSendEach) 
 
         chain.player.show(L"1. First Song - Winamp [Stopped]");
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kPlainName; }, kSwitch));
-        ASSERT_TRUE(passTicks(chain, 2));
+        ASSERT_TRUE(chain.passTicks(2));
         chain.player.show(L"2. Second Song - Winamp");
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
         EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{kListeningCommand, L"/name Ann", kListeningCommand}));
@@ -239,7 +234,7 @@ TEST(NameChain, MessengerStartedLaterIsUsed) {
         chain.startPlugin();
         chain.player.show(L"1. First Song - Winamp");
         SetForegroundWindow(bob);
-        ASSERT_TRUE(passTicks(chain, 3));
+        ASSERT_TRUE(chain.passTicks(3));
         EXPECT_EQ(chain.host.hotKeys(), 0);
 
         chain.messenger.closeConversation(bob);
@@ -299,7 +294,7 @@ TEST(NameChain, UnusableSigninNameWritesAndPressesNothing) {
             chain.startPlugin();
             chain.player.show(L"1. First Song - Winamp");
             SetForegroundWindow(bob);
-            ASSERT_TRUE(passTicks(chain, 3));
+            ASSERT_TRUE(chain.passTicks(3));
             EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Verdalt"));
             EXPECT_EQ(chain.host.hotKeys(), 0);
             EXPECT_EQ(chain.messenger.conversations().size(), 1u) << "no command conversation either";
