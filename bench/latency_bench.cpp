@@ -15,6 +15,7 @@
 #include "bench/measure.h"
 #include "tests/wine/names/chain_support.h"
 #include "tests/wine/support/plugin_environment.h"
+#include "standins/support/user_input.h"
 #include "tests/wine/support/standin_player.h"
 
 namespace sonarel::bench {
@@ -35,16 +36,6 @@ enum Index {
     firstSong, nextSong, pause, resume, stop, close, stopAfterClosed,
     foregroundLocked, typingStopped, fullScreenLeft, situations
 };
-
-void pressKey(WORD key) {
-    INPUT keys[2] = {};
-    for (INPUT& input : keys) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-    }
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
-}
 
 class Run {
 public:
@@ -113,7 +104,7 @@ void measureTheUserAtWork(Run& run, std::vector<Situation>& all, Show show) {
                                        for (int key = 0; key < 5; ++key) {
                                            if (key == 2) show(L"5. Song E - Winamp [Stopped]")();
                                            lastKey = nowMicroseconds();
-                                           pressKey('A');
+                                           typeKey('A');
                                            pumpMessagesFor(300ms);
                                        }
                                        return lastKey;

@@ -13,6 +13,7 @@
 #include "standins/host/plugin_host.h"
 #include "standins/host/quick_text_host.h"
 #include "standins/messenger/standin_messenger.h"
+#include "standins/support/user_input.h"
 
 namespace sonarel::standin {
 namespace {
@@ -116,22 +117,6 @@ private:
     UniqueWindow window_;
     int keys_ = 0;
 };
-
-void typeKey(WORD key) {
-    INPUT keys[2] = {};
-    for (INPUT& input : keys) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-    }
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
-}
-
-bool inputQuiet() {
-    LASTINPUTINFO last{};
-    last.cbSize = sizeof(last);
-    return GetLastInputInfo(&last) && GetTickCount() - last.dwTime > 1100;
-}
 
 std::wstring seconds(DWORD milliseconds) {
     wchar_t text[16];

@@ -7,17 +7,6 @@ namespace {
 
 constexpr wchar_t deskClass[] = L"SonarelStandInDesk";
 
-void registerDeskClass(WNDPROC proc) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = deskClass;
-    RegisterClassExW(&windowClass);  // registered before: fine
-}
-
 void bringToFront(HWND window) {
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -37,7 +26,7 @@ LRESULT CALLBACK Desk::proc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 HWND Desk::ensure(UniqueWindow& window, const wchar_t* title, DWORD style, const RECT& area) {
     if (!window) {
-        registerDeskClass(proc);
+        registerWindowClass(deskClass, proc);
         window.reset(CreateWindowExW(0, deskClass, title, style, area.left, area.top, area.right - area.left,
                                      area.bottom - area.top, nullptr, nullptr, GetModuleHandleW(nullptr), this));
         if (!window) throw CommandError("cannot create the desk's window");

@@ -25,17 +25,20 @@ UniqueWindow createWindow(const wchar_t* className, DWORD exStyle, DWORD style, 
 const Generation winamp2{"winamp2", L"Winamp v1.x", nullptr, winamp2Playing};
 const Generation winamp3{"winamp3", L"studio", L"basewindow_rootwnd", winamp3Playing};
 
+void registerWindowClass(const wchar_t* className, WNDPROC proc) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className;
+    RegisterClassExW(&windowClass);  // registered before: fine
+}
+
 void registerPlayerClasses() {
-    for (const wchar_t* className : {winamp2.titledClass, winamp3.titledClass, winamp3.popupClass}) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = className;
-        RegisterClassExW(&windowClass);
-    }
+    for (const wchar_t* className : {winamp2.titledClass, winamp3.titledClass, winamp3.popupClass})
+        registerWindowClass(className, DefWindowProcW);
 }
 
 // Created hidden: the player must not take the foreground from the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_store.h"
+#include "standins/support/user_input.h"
 #include "tests/wine/names/chain_support.h"
 #include "tests/wine/support/plugin_environment.h"
 #include "tests/wine/support/standin_player.h"
@@ -23,14 +24,6 @@ std::vector<std::wstring> sentTexts(const Chain& chain) {
 }
 
 
-void pressKey(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(input));
-}
-
 // The user at work in another program: typing, holding a key, watching a
 // full-screen video, or just working there while the window system locks
 // the foreground. Nothing is opened, stored or sent meanwhile; once the
@@ -47,8 +40,7 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
     };
     auto typeFor = [](Chain& chain, int keys) {
         for (int i = 0; i < keys; ++i) {
-            pressKey('A', false);
-            pressKey('A', true);
+            typeKey('A');
             pumpMessagesFor(300ms);
             ASSERT_TRUE(chain.host.sent().empty()) << "key " << i;
         }

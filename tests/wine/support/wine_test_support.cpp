@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "settings/settings_store.h"
+#include "standins/support/user_input.h"
 
 namespace sonarel::testing {
 namespace {
@@ -39,12 +40,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 bool waitForInputQuiet(std::chrono::milliseconds deadline) {
-    return waitUntil(
-        [] {
-            LASTINPUTINFO last{sizeof(last), 0};
-            return GetLastInputInfo(&last) && GetTickCount() - last.dwTime > 1100;
-        },
-        deadline);
+    return waitUntil(inputQuiet, deadline);
 }
 
 void pumpMessagesFor(std::chrono::milliseconds duration) {
