@@ -139,8 +139,10 @@ void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForegroun
     auto hideNow = [handle, previous] {
         ShowWindow(handle, SW_HIDE);
         // Hiding a window that was hidden already passes the activation on
-        // to nobody: the user would type into the invisible conversation.
-        if (GetForegroundWindow() != handle) return;
+        // to nobody (or, under Wine, to the desktop): the user would type
+        // into the invisible conversation, or into nothing.
+        HWND front = GetForegroundWindow();
+        if (front && front != handle && front != GetDesktopWindow()) return;
         if (HWND next = windowToReactivate(handle, previous)) SetForegroundWindow(next);
     };
     if (!runOnceAfter(hideDelayMs, hideNow)) hideNow();

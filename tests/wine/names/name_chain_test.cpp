@@ -3,6 +3,7 @@
 // on a thread of its own, so the plug-in starts afresh for it.
 #include <gtest/gtest.h>
 
+#include "names/win32_window_system.h"
 #include "settings/settings_store.h"
 #include "standins/support/user_input.h"
 #include "tests/wine/names/chain_support.h"
@@ -84,6 +85,27 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
             EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
         });
     }
+}
+
+// When the window that had the keyboard before a switch has closed, the
+// hidden conversation hands it to another program rather than keep it.
+TEST(NameChain, TheKeyboardGoesToAnotherProgramWhenTheWindowBeforeIsGone) {
+    onNewApartmentThread([] {
+        StandInPlayer desk;
+        desk.run("work");
+        standin::StandInMessenger messenger(kSignin, kPlainName);
+        HWND command = messenger.openConversation(L"Debug.Window");
+        HWND before = messenger.openConversation(L"bob@example.test");
+        ShowWindow(command, SW_HIDE);  // as it is between switches
+        SetForegroundWindow(command);
+        ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == command; }));
+        messenger.closeConversation(before);
+        auto handle = [](HWND window) { return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(window)); };
+        Win32WindowSystem().hide(handle(command), handle(before));
+        EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == "ok keys=0 front=document"; }, 3s))
+            << desk.reply("desk");
+        EXPECT_FALSE(IsWindowVisible(command));
+    });
 }
 
 // The first song opens the hidden command conversation and is sent through
