@@ -1,7 +1,8 @@
 // Random messengers, windows and settings through changeName and
 // changeNameBack: no key before a command was composed, keys only in a
 // conversation window, only once the command and the auto-send mark are
-// stored, and the host's registry only below a proper user key.
+// stored, never while the user is at work, and the host's registry only
+// below a proper user key.
 #include <cstdlib>
 
 #include "names/name_switch.h"
@@ -37,6 +38,9 @@ void randomise(fuzzing::FuzzInput& in, FakeSettings& settings, FakeMessenger& me
     windows.refusesForeground.clear();
     if (in.byte() & 1) windows.refusesForeground.insert(static_cast<WindowHandle>(100 + in.byte() % 4));
     windows.classNameFails = in.byte() % 7 == 0;
+    windows.activity = in.byte() % 3 == 0 ? static_cast<UserActivity>(in.byte() % 3) : UserActivity::idle;
+    windows.fullScreen = in.byte() % 5 == 0;
+    windows.lockedUntilInput = in.byte() & 1;
 }
 
 void randomise(fuzzing::FuzzInput& in, FakeRegistry& registry) {
@@ -68,7 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         windows.log.clear();
         registry.writes.clear();
         windows.refusesKeys = in.byte() % 9 == 0;
+        int foregroundAttempts = windows.foregroundAttempts;
+        size_t openings = messenger.openedWith.size();
         SendOutcome outcome = in.byte() & 1 ? names.changeName() : names.changeNameBack();
+
+        // The user at work: nothing stored, pressed, opened or brought forward;
+        // a full-screen program keeps the front.
+        bool moved = windows.foregroundAttempts != foregroundAttempts || messenger.openedWith.size() != openings;
+        if (windows.activity != UserActivity::idle && (!windows.log.empty() || !registry.writes.empty() || moved))
+            std::abort();
+        if (windows.fullScreen && moved) std::abort();
 
         if (!names.commandText() && (!windows.log.empty() || !registry.writes.empty())) std::abort();
         // A key is pressed only after this call stored its own command.
