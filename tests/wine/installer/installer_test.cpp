@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 
 #include "SonarelPL.h"
 #include "common/dispatch.h"
@@ -46,18 +47,46 @@ std::string fileBytes(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// The files in a folder, by name, with their bytes.
+using FolderContents = std::map<std::wstring, std::string>;
+FolderContents folderContents(const std::wstring& folder) {
+    FolderContents contents;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return contents;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            contents[found.cFileName] = fileBytes(folder + L"\\" + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return contents;
+}
+
+void writeFiles(const std::wstring& folder, const FolderContents& contents) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const auto& [name, bytes] : contents) std::ofstream((folder + L"\\" + name).c_str(), std::ios::binary) << bytes;
+}
+
+void appendTo(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << bytes;
+}
+
 DWORD runSetup(const std::wstring& switches) {
     return runProgram(L"\"" + setupPath() + L"\" /S " + switches, 120s).exitCode;
 }
 
 // Runs the quiet uninstall command of the entry, as the system would. The
-// uninstaller goes on in a copy of itself and removes the folder last, so
-// the folder going away marks its end.
-void runUninstall(HKEY root, const std::wstring& folder, const std::wstring& extra = L"") {
+// uninstaller goes on in a copy of itself and removes itself and then the
+// folder (when the setup made it) last, so their going away marks its end.
+enum class Folder { removed, kept };
+void runUninstall(HKEY root, const std::wstring& folder, const std::wstring& extra = L"",
+                  Folder after = Folder::removed) {
     auto command = readRegText(root, uninstallKey, L"QuietUninstallString");
     ASSERT_TRUE(command);
     runProgram(*command + L" " + extra, 60s);
-    ASSERT_TRUE(waitUntil([&] { return !exists(folder); }, 60s)) << "the uninstaller left the folder";
+    std::wstring uninstaller = folder + L"\\SonarelPL-uninstall.exe";
+    ASSERT_TRUE(waitUntil([&] { return !exists(uninstaller) && (after == Folder::kept || !exists(folder)); }, 60s))
+        << "the uninstaller left its files or the folder";
 }
 
 void expectRegisteredIn(HKEY root, const std::wstring& folder) {
@@ -74,18 +103,18 @@ void expectNothingRegisteredIn(HKEY root) {
 }
 
 void expectInstalledIn(HKEY root, const std::wstring& folder) {
-    for (const wchar_t* file : {L"README.txt", L"LICENSE.txt", L"uninstall.exe"})
+    for (const wchar_t* file : {L"SonarelPL-README.txt", L"SonarelPL-LICENSE.txt", L"SonarelPL-uninstall.exe"})
         EXPECT_TRUE(exists(folder + L"\\" + file)) << "missing file";
     EXPECT_EQ(fileBytes(folder + L"\\SonarelPL.dll"), fileBytes(pluginPath()));
     expectRegisteredIn(root, folder);
 
-    std::wstring uninstaller = L"\"" + folder + L"\\uninstall.exe\"";
+    std::wstring uninstaller = L"\"" + folder + L"\\SonarelPL-uninstall.exe\"";
     EXPECT_EQ(readRegText(root, uninstallKey, L"DisplayName"), L"Sonarel Plugin");
     EXPECT_EQ(readRegText(root, uninstallKey, L"Publisher"), L"Sonarel Team");
     EXPECT_EQ(readRegText(root, uninstallKey, L"DisplayVersion"), widen(SONAREL_VERSION_TEXT));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"InstallLocation").value_or(L"")), lower(folder));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"DisplayIcon").value_or(L"")),
-              lower(folder + L"\\uninstall.exe,0"));
+              lower(folder + L"\\SonarelPL-uninstall.exe,0"));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"UninstallString").value_or(L"")), lower(uninstaller));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"QuietUninstallString").value_or(L"")),
               lower(uninstaller + L" /S"));
@@ -147,6 +176,78 @@ TEST(InstallerTest, FolderThatCannotBeMadeFailsAndRegistersNothing) {
     expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
     EXPECT_EQ(fileBytes(blocked), "in the way");
     DeleteFileW(blocked.c_str());
+}
+
+TEST(InstallerTest, SharedFolderKeepsWhatOthersPutThere) {
+    const std::wstring shared = shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Shared";
+    const FolderContents others = {{L"README.txt", "another product's readme"},
+                                   {L"LICENSE.txt", "another product's licence"},
+                                   {L"uninstall.exe", "another product's uninstaller"},
+                                   {L"data.bin", std::string(4 << 20, 'x')}};
+    writeFiles(shared, others);
+
+    ASSERT_EQ(runSetup(L"/D=" + shared), 0u);
+    expectInstalledIn(HKEY_CURRENT_USER, shared);
+    // In KiB: our files only, not the folder.
+    EXPECT_LT(readRegDword(HKEY_CURRENT_USER, uninstallKey, L"EstimatedSize").value_or(0), 1024u);
+    runUninstall(HKEY_CURRENT_USER, shared, L"", Folder::kept);
+    EXPECT_EQ(folderContents(shared), others);
+    expectNothingRegisteredIn(HKEY_CURRENT_USER);
+
+    // A file with one of our names that the setup did not put there stops it.
+    writeFiles(shared, {{L"SonarelPL-LICENSE.txt", "someone's copy"}});
+    EXPECT_EQ(runSetup(L"/D=" + shared), 2u);
+    EXPECT_EQ(fileBytes(shared + L"\\SonarelPL-LICENSE.txt"), "someone's copy");
+    EXPECT_EQ(folderContents(shared).size(), others.size() + 1);
+    expectNothingRegisteredIn(HKEY_CURRENT_USER);
+}
+
+TEST(InstallerTest, AllUsersInstallOnlyBelowProgramFiles) {
+    const std::wstring programFiles = shellFolder(CSIDL_PROGRAM_FILES);
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Sonarel"), programFiles + L"\\..\\Sonarel", programFiles + L" Sonarel", programFiles}) {
+        const bool existed = exists(folder);
+        EXPECT_EQ(runSetup(L"/ALLUSERS /D=" + folder), 2u) << std::string(folder.begin(), folder.end());
+        EXPECT_EQ(exists(folder), existed);
+        EXPECT_FALSE(exists(folder + L"\\SonarelPL.dll"));
+        expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
+    }
+}
+
+// A loaded DLL, as the messenger holds it: mapped as an image.
+struct LoadedLibrary {
+    explicit LoadedLibrary(const std::wstring& path)
+        : module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    ~LoadedLibrary() { FreeLibrary(module); }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+    HMODULE module;
+};
+
+TEST(InstallerTest, FailedUpgradeLeavesTheInstalledCopyWorking) {
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    // Marked, so that what is there afterwards is known to be the installed copy.
+    appendTo(machineFolder + L"\\SonarelPL.dll", "installed copy");
+    appendTo(machineFolder + L"\\SonarelPL-README.txt", "installed copy");
+    const FolderContents installed = folderContents(machineFolder);
+    {
+        // The messenger has the DLL loaded, and the uninstaller is held open
+        // without sharing its deletion: the upgrade fails at the last file,
+        // after replacing the others.
+        LoadedLibrary loaded(machineFolder + L"\\SonarelPL.dll");
+        ASSERT_TRUE(loaded.module);
+        UniqueHandle held(CreateFileW((machineFolder + L"\\SonarelPL-uninstall.exe").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(runSetup(L"/ALLUSERS"), 2u);
+        EXPECT_EQ(folderContents(machineFolder), installed);
+    }
+    expectRegisteredIn(HKEY_LOCAL_MACHINE, machineFolder);
+    ProgramResult created = publishedNameFromNewProcess();
+    EXPECT_EQ(created.output, "Sonarel Plugin\n");
+
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder);
+    expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
 }
 
 // Creates the plug-in by ProgID and prints its published name.
