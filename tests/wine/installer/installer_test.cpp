@@ -47,8 +47,8 @@ std::string fileBytes(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// The files in a folder, by name, with their bytes.
-using FolderContents = std::map<std::wstring, std::string>;
+// The files in a folder, by name, with a hash of their bytes.
+using FolderContents = std::map<std::wstring, size_t>;
 FolderContents folderContents(const std::wstring& folder) {
     FolderContents contents;
     WIN32_FIND_DATAW found{};
@@ -56,15 +56,21 @@ FolderContents folderContents(const std::wstring& folder) {
     if (search == INVALID_HANDLE_VALUE) return contents;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            contents[found.cFileName] = fileBytes(folder + L"\\" + found.cFileName);
+            contents[found.cFileName] = std::hash<std::string>{}(fileBytes(folder + L"\\" + found.cFileName));
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return contents;
 }
 
-void writeFiles(const std::wstring& folder, const FolderContents& contents) {
+// Writes the files, and returns what folderContents then reads.
+FolderContents writeFiles(const std::wstring& folder, const std::map<std::wstring, std::string>& files) {
     CreateDirectoryW(folder.c_str(), nullptr);
-    for (const auto& [name, bytes] : contents) std::ofstream((folder + L"\\" + name).c_str(), std::ios::binary) << bytes;
+    FolderContents written;
+    for (const auto& [name, bytes] : files) {
+        std::ofstream((folder + L"\\" + name).c_str(), std::ios::binary) << bytes;
+        written[name] = std::hash<std::string>{}(bytes);
+    }
+    return written;
 }
 
 void appendTo(const std::wstring& path, const std::string& bytes) {
@@ -180,11 +186,10 @@ TEST(InstallerTest, FolderThatCannotBeMadeFailsAndRegistersNothing) {
 
 TEST(InstallerTest, SharedFolderKeepsWhatOthersPutThere) {
     const std::wstring shared = shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Shared";
-    const FolderContents others = {{L"README.txt", "another product's readme"},
-                                   {L"LICENSE.txt", "another product's licence"},
-                                   {L"uninstall.exe", "another product's uninstaller"},
-                                   {L"data.bin", std::string(4 << 20, 'x')}};
-    writeFiles(shared, others);
+    const FolderContents others = writeFiles(shared, {{L"README.txt", "another product's readme"},
+                                                      {L"LICENSE.txt", "another product's licence"},
+                                                      {L"uninstall.exe", "another product's uninstaller"},
+                                                      {L"data.bin", std::string(4 << 20, 'x')}});
 
     ASSERT_EQ(runSetup(L"/D=" + shared), 0u);
     expectInstalledIn(HKEY_CURRENT_USER, shared);
