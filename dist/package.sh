@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Usage: package.sh INPUTS STAGE OUT VERSION SHORT_VERSION DLL README LICENSE
+# Usage: package.sh EPOCH_FILE STAGE OUT VERSION SHORT_VERSION DLL README LICENSE
 # Builds the release into OUT: SonarelPL-SHORT_VERSION-setup.exe, the zip
-# and SHA256SUMS. INPUTS is the file that release_inputs.cmake writes; README
+# and SHA256SUMS, every packed file with the time in EPOCH_FILE (written by
+# cmake/source_date_epoch.cmake), the DLL staged in STAGE. README
 # and LICENSE are already in Windows line ends. When SIGN_PKCS12 is set, the
 # DLL is signed before it is packed, and the uninstaller and the setup
 # program are signed as makensis writes them (see sign.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-inputs=$1 stage=$2 version=$4 short=$5
+stage=$2 version=$4 short=$5
 mkdir -p "$3" && out=$(cd "$3" && pwd)
 name=SonarelPL-$short
-epoch=$(sed -n 's/^SOURCE_DATE_EPOCH=//p' "$inputs")
+epoch=$(cat "$1")
 
 # The same names, bytes, modes and times on every build of a commit.
 rm -rf "$stage" && mkdir -p "$stage"

@@ -7,8 +7,12 @@
 set -euo pipefail
 [ -n "${SIGN_PKCS12:-}" ] || exit 0
 file=$1
-# The password goes through a pipe, not the command line that others can read.
-args=(sign -pkcs12 "$SIGN_PKCS12" -readpass <(printf '%s' "${SIGN_PASSWORD:-}") -h sha256
+# The password goes through a file only this user can read, not through the
+# command line that every user can.
+password=$(mktemp)
+trap 'rm -f "$password"' EXIT
+printf '%s' "${SIGN_PASSWORD:-}" >"$password"
+args=(sign -pkcs12 "$SIGN_PKCS12" -readpass "$password" -h sha256
       -n "Sonarel Plugin" -in "$file" -out "$file.signed")
 [ -z "${SIGN_TIMESTAMP_URL:-}" ] || args+=(-ts "$SIGN_TIMESTAMP_URL")
 osslsigncode "${args[@]}" >/dev/null

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 libwine-dev
           xvfb xauth cmake make clang libclang-rt-14-dev nsis zip
-          osslsigncode openssl)
+          faketime osslsigncode openssl)
 
 missing=()
 for p in "${packages[@]}"; do
