@@ -558,17 +558,21 @@ Var Entry  ; 1 when this scope's entry names this folder
 ; name would hit a copy installed again before the restart. Sets
 ; $LeftBehind when neither works.
 Function un.DeleteNowOrAtRestart
-  ClearErrors
-  Delete $R9
-  ${If} ${Errors}
+  ${IfNot} ${FileExists} $R9
+    Return
+  ${EndIf}
+  System::Call 'kernel32::DeleteFileW(w R9) i .R7'
+  ${If} $R7 = 0
     Call un.UniqueName
-    ClearErrors
-    Rename $R9 $R8
-    ${IfNot} ${Errors}
-      Delete /REBOOTOK $R8
+    System::Call 'kernel32::MoveFileW(w R9, w R8) i .R7'
+    ${If} $R7 <> 0
+      ; MOVEFILE_DELAY_UNTIL_REBOOT
+      System::Call 'kernel32::MoveFileExW(w R8, p 0, i 4) i .R7'
     ${EndIf}
-    ${If} ${Errors}
+    ${If} $R7 = 0
       StrCpy $LeftBehind 1
+    ${Else}
+      SetRebootFlag true
     ${EndIf}
   ${EndIf}
 FunctionEnd

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <vector>
 
 #include "SonarelPL.h"
 #include "common/dispatch.h"
@@ -253,6 +255,47 @@ TEST(InstallerTest, FailedUpgradeLeavesTheInstalledCopyWorking) {
 
     runUninstall(HKEY_LOCAL_MACHINE, machineFolder);
     expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
+}
+
+// The files that Windows deletes or renames when it restarts, in lower case.
+std::vector<std::wstring> pendingAtRestart() {
+    const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS)
+        return {};
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, text.data(),
+                 &bytes);
+    // Pairs of a file and its new name, empty for a deletion.
+    std::vector<std::wstring> names;
+    for (size_t at = 0; at < text.size(); at += wcslen(text.c_str() + at) + 1)
+        if (text[at]) names.push_back(lower(text.c_str() + at));
+    return names;
+}
+
+TEST(InstallerTest, LoadedDllIsDeletedAtRestartUnderANameOfItsOwn) {
+    const std::wstring dll = lower(L"\\??\\" + machineFolder + L"\\SonarelPL.dll");
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    // Wine deletes a loaded DLL at once. A folder in its place, like a loaded
+    // DLL on Windows, can be renamed but not deleted.
+    const std::wstring path = machineFolder + L"\\SonarelPL.dll";
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder, L"", Folder::kept);
+    EXPECT_FALSE(exists(path));
+    auto pending = pendingAtRestart();
+    EXPECT_EQ(std::count(pending.begin(), pending.end(), dll), 0);
+    EXPECT_EQ(std::count_if(pending.begin(), pending.end(),
+                            [&](const std::wstring& name) { return name.starts_with(dll + L"."); }),
+              1);
+
+    // Installed again before the restart: nothing deletes the new DLL then.
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    expectInstalledIn(HKEY_LOCAL_MACHINE, machineFolder);
+    pending = pendingAtRestart();
+    EXPECT_EQ(std::count(pending.begin(), pending.end(), dll), 0);
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder, L"", Folder::kept);
 }
 
 // Creates the plug-in by ProgID and prints its published name.
