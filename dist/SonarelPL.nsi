@@ -442,6 +442,62 @@ Function SetAside
   ${EndIf}
 FunctionEnd
 
+; Deletions at the next restart, as pairs of a file and an empty new name.
+!define SESSION_MANAGER "System\CurrentControlSet\Control\Session Manager"
+!define PENDING "PendingFileRenameOperations"
+
+; An uninstaller of an earlier version had a loaded DLL deleted at the next
+; restart by its own name, which would delete the DLL installed now: such an
+; entry is taken out of the list. Writing the list needs administrator
+; rights, as scheduling did.
+Function KeepDllAtRestart
+  System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${SESSION_MANAGER}", i 0, i 3, *p .R1) i .R0'
+  ${If} $R0 <> 0
+    Return
+  ${EndIf}
+  StrCpy $R3 0
+  System::Call 'advapi32::RegQueryValueExW(p R1, w "${PENDING}", p 0, p 0, p 0, *i R3 R3) i .R0'
+  ${If} $R0 = 0
+  ${AndIf} $R3 > 0
+    System::Alloc $R3
+    Pop $R4
+    System::Alloc $R3
+    Pop $R5
+    System::Call 'advapi32::RegQueryValueExW(p R1, w "${PENDING}", p 0, p 0, p R4, *i R3 R3) i .R0'
+    StrCpy $R6 $R4  ; the pair read
+    StrCpy $R7 $R5  ; where the next kept pair goes
+    IntOp $R8 $R4 + $R3
+    ${DoWhile} $R6 < $R8
+      System::Call 'kernel32::lstrlenW(p R6) i .R9'
+      ${IfThen} $R9 = 0 ${|} ${ExitDo} ${|}
+      IntOp $R2 $R9 + 1
+      IntOp $R2 $R2 * 2
+      IntOp $R2 $R6 + $R2  ; the new name
+      System::Call 'kernel32::lstrlenW(p R2) i .R0'
+      IntOp $R9 $R9 + $R0
+      IntOp $R9 $R9 + 2
+      IntOp $R9 $R9 * 2  ; the pair's size in bytes
+      System::Call 'kernel32::lstrcmpiW(p R6, w "\??\$INSTDIR\${DLL}") i .R2'
+      ${If} $R0 <> 0
+      ${OrIf} $R2 <> 0
+        System::Call 'kernel32::RtlMoveMemory(p R7, p R6, i R9)'
+        IntOp $R7 $R7 + $R9
+      ${EndIf}
+      IntOp $R6 $R6 + $R9
+    ${Loop}
+    System::Call 'kernel32::RtlZeroMemory(p R7, i 2)'
+    IntOp $R7 $R7 + 2
+    IntOp $R7 $R7 - $R5
+    ${If} $R7 < $R3
+      DetailPrint "An earlier deletion at restart of $INSTDIR\${DLL} is cancelled."
+      System::Call 'advapi32::RegSetValueExW(p R1, w "${PENDING}", i 0, i 7, p R5, i R7)'
+    ${EndIf}
+    System::Free $R4
+    System::Free $R5
+  ${EndIf}
+  System::Call 'advapi32::RegCloseKey(p R1)'
+FunctionEnd
+
 ; One file: the one it replaces set aside, the new one written, each step
 ; checked before the next.
 !macro PUT_FILE NAME SOURCE ASIDE WROTE
@@ -538,6 +594,7 @@ Section "Install"
   ${EndIf}
   ; The entry in the installed-programs list, in the scope installed in.
   Call WriteEntry
+  Call KeepDllAtRestart
 
   !insertmacro DROP_ASIDE $AsideReadme
   !insertmacro DROP_ASIDE $AsideLicense
