@@ -51,6 +51,8 @@ fuzz: native
 ifneq ($(SIGN_PKCS12),)
 override SIGN_PKCS12 := $(abspath $(SIGN_PKCS12))
 export SIGN_PKCS12 SIGN_PASSWORD SIGN_TIMESTAMP_URL
+# Else the build's own makes take the relative path from the command line again.
+MAKEOVERRIDES :=
 endif
 dist: build
 	@ls -l $(BUILD)/dist
