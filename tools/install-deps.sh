@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the demo and the release
-# package need.
+# (reproducible, checksummed and, when asked, signed) need.
 # Idempotent: does nothing when everything is present.
 set -euo pipefail
 
