@@ -284,7 +284,13 @@ TEST(InstallerTest, LoadedDllIsDeletedAtRestartUnderANameOfItsOwn) {
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     runUninstall(HKEY_LOCAL_MACHINE, machineFolder, L"", Folder::kept);
     EXPECT_FALSE(exists(path));
-    auto pending = pendingAtRestart();
+    // The folder, which the setup made, goes at the restart too: last of all.
+    const std::wstring folder = lower(L"\\??\\" + machineFolder + L"\\");
+    std::vector<std::wstring> pending;
+    ASSERT_TRUE(waitUntil([&] {
+        pending = pendingAtRestart();
+        return std::count(pending.begin(), pending.end(), folder) == 1;
+    }));
     EXPECT_EQ(std::count(pending.begin(), pending.end(), dll), 0);
     EXPECT_EQ(std::count_if(pending.begin(), pending.end(),
                             [&](const std::wstring& name) { return name.starts_with(dll + L"."); }),
