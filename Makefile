@@ -4,7 +4,7 @@ PREFIX  := $(BUILD)/wineprefix
 SESSION := tools/wine-session.sh $(PREFIX)
 JOBS    ?= $(shell nproc)
 
-.PHONY: all deps configure build native test demo fuzz bench screens dist clean
+.PHONY: all deps configure build native test demo fuzz bench screens dist repro clean
 NATIVE  := $(BUILD)/native
 
 all: build
@@ -44,9 +44,23 @@ fuzz: native
 	ctest --test-dir $(NATIVE) --output-on-failure -R _fuzz
 	cmake -S . -B $(NATIVE) -DFUZZ_SECONDS=3 >/dev/null
 
-# The setup program and the zip, built with everything else into build/dist/.
+# The setup program, the zip and their checksums, built with everything else
+# into build/dist/. Signed when SIGN_PKCS12 names a certificate (PKCS#12, its
+# password in SIGN_PASSWORD, a time-stamp server in SIGN_TIMESTAMP_URL); the
+# path is made absolute, as the build runs in another folder.
+ifneq ($(SIGN_PKCS12),)
+override SIGN_PKCS12 := $(abspath $(SIGN_PKCS12))
+export SIGN_PKCS12 SIGN_PASSWORD SIGN_TIMESTAMP_URL
+# Else the build's own makes take the relative path from the command line again.
+MAKEOVERRIDES :=
+endif
 dist: build
 	@ls -l $(BUILD)/dist
+	@cat $(BUILD)/dist/SHA256SUMS
+
+# Builds the release twice from fresh clones of the last commit and compares the bytes.
+repro: deps
+	@bash tools/repro.sh
 
 demo: build
 	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-host.exe --demo

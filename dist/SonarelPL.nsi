@@ -1,18 +1,28 @@
 ; The setup program. Per user by default, without administrator rights; for
-; all users with /ALLUSERS (or the choice on its page) when run elevated.
+; all users with /ALLUSERS (or the choice on its page) when run elevated, and
+; then only below the program files folder.
 ; The build passes VERSION, SHORT_VERSION, DLL_FILE, README_FILE,
-; LICENSE_FILE and OUT_FILE (see CMakeLists.txt beside this file).
+; LICENSE_FILE and OUT_FILE, and SIGN (a command that signs the file it is
+; given) when the release is signed (see package.sh beside this file).
 ;
-; Exit codes: 0 done; 1 cancelled; 2 failed, and what this run copied or
-; registered is removed again (the uninstaller: nothing removed, or a
-; loaded DLL left behind); 3010 done, but a restart is due: the messenger
-; keeps a loaded old DLL until it restarts, or the uninstaller deletes one
-; when Windows restarts (silent mode only).
+; The setup writes only files named after the product, never one that it did
+; not install, and removes the folder only when it made it.
+;
+; Exit codes: 0 done; 1 cancelled; 2 failed, and what this run moved or
+; copied is put back: a copy installed before stays as it was (the
+; uninstaller: nothing removed, or a loaded DLL left behind); 3010 done, but
+; a restart is due: the messenger keeps a loaded old DLL until it restarts,
+; or the uninstaller deletes one when Windows restarts (silent mode only).
 
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
+
+!ifdef SIGN
+  !finalize '"${SIGN}" "%1"'
+  !uninstfinalize '"${SIGN}" "%1"'
+!endif
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -25,7 +35,9 @@ ${StrStr}
 !define PRODUCT "Sonarel Plugin"
 !define PUBLISHER "Sonarel Team"
 !define DLL "SonarelPL.dll"
-!define UNINSTALLER "uninstall.exe"
+!define README "SonarelPL-README.txt"
+!define LICENSE "SonarelPL-LICENSE.txt"
+!define UNINSTALLER "SonarelPL-uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\SonarelPL"
 !define SETTINGS_KEY "Software\VB and VBA Program Settings\Olvar's Sonarel Plugin"
 !define EXIT_CANCELLED 1
@@ -50,14 +62,25 @@ VIAddVersionKey LegalCopyright "Copyright (c) 2026 ${PUBLISHER}"
 Var IsAdmin        ; 1 when the process may write machine-wide
 Var AllUsers       ; 1 for the all-users scope
 Var DirGiven       ; 1 when /D= chose the folder
+Var Ours           ; 1 when the entry of this scope names the folder
 Var MadeFolder     ; 1 when this run created the folder
-Var Replacing      ; 1 when a copy was installed in the folder before
-Var Copied         ; 1 once this run has put the DLL in place
+Var FolderCreated  ; 1 when a setup of ours created the folder
+Var RegisterTried  ; 1 once this run has called the new DLL's registration
 Var RestartNeeded  ; 1 when the loaded old DLL was set aside
 Var Failure        ; the reason given to Fail
 Var LeftBehind     ; 1 when the uninstaller could not remove a loaded DLL
 Var ScopeMe
 Var ScopeAll
+; Per file this run puts in place: the name the file it replaces was
+; renamed to (empty when none), and 1 once the new one is written.
+Var AsideDll
+Var AsideReadme
+Var AsideLicense
+Var AsideUninst
+Var WroteDll
+Var WroteReadme
+Var WroteLicense
+Var WroteUninst
 
 ; The About window's badge (makensis works in this script's folder); the
 ; uninstaller's is the icon of the installed-programs entry.
@@ -66,6 +89,7 @@ Var ScopeAll
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 Page custom ScopePage ScopePageLeave
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryPageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -116,6 +140,70 @@ FunctionEnd
 !insertmacro CALL_REGISTRATION ""
 !insertmacro CALL_REGISTRATION "un."
 
+; $R8 := "$R9.<number>.old", a name that no file has, for a file set aside.
+; The number comes from the clock, so that a deletion scheduled at restart
+; for one such name never hits a file that a later run sets aside.
+!macro UNIQUE_NAME UN
+Function ${UN}UniqueName
+  Push $R7
+  System::Call 'kernel32::GetTickCount() i .R7'
+  ${Do}
+    IntOp $R7 $R7 + 1
+    IntFmt $R8 "%08x" $R7
+    StrCpy $R8 "$R9.$R8.old"
+  ${LoopWhile} ${FileExists} $R8
+  Pop $R7
+FunctionEnd
+!macroend
+!insertmacro UNIQUE_NAME ""
+!insertmacro UNIQUE_NAME "un."
+
+; Deletes the copies of the DLL that earlier runs set aside, now, or at the
+; next restart when a messenger still has one loaded; sets $LeftBehind when
+; neither is possible.
+!macro SWEEP_ASIDE UN
+Function ${UN}SweepAside
+  Push $R5
+  Push $R6
+  FindFirst $R6 $R5 "$INSTDIR\${DLL}.*.old"
+  ${DoWhile} $R5 != ""
+    ClearErrors
+    Delete /REBOOTOK "$INSTDIR\$R5"
+    ${If} ${Errors}
+      StrCpy $LeftBehind 1
+    ${EndIf}
+    FindNext $R6 $R5
+  ${Loop}
+  FindClose $R6
+  Pop $R6
+  Pop $R5
+FunctionEnd
+!macroend
+!insertmacro SWEEP_ASIDE ""
+!insertmacro SWEEP_ASIDE "un."
+
+; An interactive run over a DLL that the messenger has loaded asks for the
+; messenger to be closed; a silent one goes on (and sets the DLL aside).
+!macro WAIT_UNTIL_DLL_FREE UN
+Function ${UN}WaitUntilDllFree
+  ${If} ${Silent}
+  ${OrIfNot} ${FileExists} "$INSTDIR\${DLL}"
+    Return
+  ${EndIf}
+  retry:
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${DLL}" a
+  ${If} ${Errors}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${DLL} is in use: the messenger has the plug-in loaded.$\n$\nClose the messenger, then click Retry. Cancel leaves the installed copy as it is." IDRETRY retry
+    SetErrorLevel ${EXIT_CANCELLED}
+    Abort "Cancelled; the installed copy is unchanged."
+  ${EndIf}
+  FileClose $0
+FunctionEnd
+!macroend
+!insertmacro WAIT_UNTIL_DLL_FREE ""
+!insertmacro WAIT_UNTIL_DLL_FREE "un."
+
 !macro READ_ACCOUNT
   UserInfo::GetAccountType
   Pop $0
@@ -139,7 +227,14 @@ Function .onInit
     StrCpy $INSTDIR $R1 "" 4
     StrCpy $DirGiven 1
   ${EndIf}
+  ; Started elevated by hand, the setup may run under another
+  ; administrator's account: installing for all users is what reaches the
+  ; user. Silent installs stay per user unless asked.
   StrCpy $AllUsers 0
+  ${If} $IsAdmin = 1
+  ${AndIfNot} ${Silent}
+    StrCpy $AllUsers 1
+  ${EndIf}
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/ALLUSERS" $R1
@@ -186,6 +281,10 @@ Function ScopePage
     EnableWindow $ScopeAll 0
     ${NSD_CreateLabel} 12u 32u -12u 24u "Needs administrator rights: start the setup with $\"Run as administrator$\" to choose this."
     Pop $0
+  ${Else}
+    System::Call 'advapi32::GetUserNameW(w .R0, *i ${NSIS_MAX_STRLEN})'
+    ${NSD_CreateLabel} 12u 32u -12u 24u "The setup runs as $R0: $\"Only for me$\" installs the plug-in for that account alone."
+    Pop $0
   ${EndIf}
   ${If} $AllUsers = 1
     ${NSD_Check} $ScopeAll
@@ -205,32 +304,52 @@ Function ScopePageLeave
   Call ApplyScope
 FunctionEnd
 
-; Undoes what this run did, says why, and stops with EXIT_FAILED. Over an
-; installed copy that leaves it uninstalled (settings kept) rather than
-; registered to files that are gone.
+!define OUTSIDE_PROGRAM_FILES "For all users, the plug-in goes into a folder below $PROGRAMFILES, where only administrators can change the files that every user's messenger loads."
+
+; $R2 := 1 when $INSTDIR is fit for the scope: any folder for one user,
+; below a program files folder for all users.
+!macro BELOW ROOT
+  StrLen $R3 "${ROOT}\"
+  StrCpy $R4 $INSTDIR $R3
+  StrCpy $R5 $INSTDIR "" $R3
+  ${If} $R4 == "${ROOT}\"
+  ${AndIf} $R5 != ""
+    StrCpy $R2 1
+  ${EndIf}
+!macroend
+Function CheckScopeFolder
+  ; Without ".." or a trailing backslash, so that the prefix says it all.
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .R1, p 0) i .R2'
+  ${If} $R2 <> 0
+    StrCpy $INSTDIR $R1
+  ${EndIf}
+  StrCpy $R2 1
+  ${If} $AllUsers = 1
+    StrCpy $R2 0
+    !insertmacro BELOW $PROGRAMFILES32
+    !insertmacro BELOW $PROGRAMFILES64
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryPageLeave
+  Call CheckScopeFolder
+  ${If} $R2 = 0
+    MessageBox MB_ICONEXCLAMATION "${OUTSIDE_PROGRAM_FILES}$\n$\nChoose a folder there, or go back and choose $\"Only for me$\"."
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Puts back what this run moved or replaced, so that a copy installed
+; before works and uninstalls as it did, and says why it stopped.
 Function Fail
   DetailPrint "$Failure"
-  ${If} $Copied = 1
-    StrCpy $R0 0
-    Call CallRegistration
+  Call RollBack
+  ${If} $Ours = 1
+    StrCpy $R0 "The copy installed before is unchanged."
+  ${Else}
+    StrCpy $R0 "Nothing was installed."
   ${EndIf}
-  ${If} $Copied = 1
-  ${OrIf} $Replacing = 1
-    Delete "$INSTDIR\${DLL}"
-    Delete "$INSTDIR\${DLL}.new"
-    Delete "$INSTDIR\README.txt"
-    Delete "$INSTDIR\LICENSE.txt"
-    Delete "$INSTDIR\${UNINSTALLER}"
-    ReadRegStr $R1 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $R1 == $INSTDIR
-      DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-    ${EndIf}
-  ${EndIf}
-  ${If} $MadeFolder = 1
-  ${OrIf} $Replacing = 1
-    RMDir "$INSTDIR"
-  ${EndIf}
-  MessageBox MB_ICONSTOP "$Failure$\n$\nNothing was installed." /SD IDOK
+  MessageBox MB_ICONSTOP "$Failure$\n$\n$R0" /SD IDOK
   SetErrorLevel ${EXIT_FAILED}
   Abort "$Failure"
 FunctionEnd
@@ -240,44 +359,61 @@ FunctionEnd
   Call Fail
 !macroend
 
-; Called when the DLL could not be written. A DLL that the running messenger
-; has loaded cannot be overwritten, but it can be renamed: silent mode sets
-; it aside, so that the next start of the messenger loads the new one.
-Function ReplaceLoadedDll
-  ${IfNot} ${FileExists} "$INSTDIR\${DLL}"
-    !insertmacro FAIL "Setup cannot write to the folder $INSTDIR."
+!macro PUT_BACK NAME ASIDE WROTE
+  ${If} ${WROTE} = 1
+    Delete "$INSTDIR\${NAME}"
   ${EndIf}
-  ${IfNot} ${Silent}
-    inUse:
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "The installed ${DLL} is in use: the messenger has the plug-in loaded, so it cannot be replaced.$\n$\nClose the messenger, then click Retry. Cancel stops the setup and leaves the installed copy as it is." IDRETRY retry
-    SetErrorLevel ${EXIT_CANCELLED}
-    Abort "Setup was cancelled; the installed copy is unchanged."
-    retry:
-    ClearErrors
-    File "/oname=${DLL}" "${DLL_FILE}"
-    IfErrors inUse
-    Return
+  ${If} ${ASIDE} != ""
+    Rename "${ASIDE}" "$INSTDIR\${NAME}"
   ${EndIf}
-  ClearErrors
-  File "/oname=${DLL}.new" "${DLL_FILE}"
-  Rename "$INSTDIR\${DLL}" "$INSTDIR\${DLL}.old"
-  Rename "$INSTDIR\${DLL}.new" "$INSTDIR\${DLL}"
-  ${If} ${Errors}
-    Delete "$INSTDIR\${DLL}.new"
-    !insertmacro FAIL "Setup cannot replace $INSTDIR\${DLL}, which the messenger has loaded."
+!macroend
+
+Function RollBack
+  ${If} $RegisterTried = 1
+    StrCpy $R0 0
+    Call CallRegistration
   ${EndIf}
-  StrCpy $RestartNeeded 1
-  Delete /REBOOTOK "$INSTDIR\${DLL}.old"
-  DetailPrint "The messenger keeps the old plug-in until it is restarted."
+  !insertmacro PUT_BACK ${UNINSTALLER} $AsideUninst $WroteUninst
+  !insertmacro PUT_BACK ${LICENSE} $AsideLicense $WroteLicense
+  !insertmacro PUT_BACK ${README} $AsideReadme $WroteReadme
+  !insertmacro PUT_BACK ${DLL} $AsideDll $WroteDll
+  ${If} $RegisterTried = 1
+  ${AndIf} $AsideDll != ""
+    StrCpy $R0 1
+    Call CallRegistration
+  ${EndIf}
+  ${If} $Ours = 0
+    ReadRegStr $R1 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $R1 == $INSTDIR
+      DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ${EndIf}
+  ${EndIf}
+  ${If} $MadeFolder = 1
+    RMDir "$INSTDIR"
+  ${EndIf}
 FunctionEnd
 
-Section "Install"
-  StrCpy $Copied 0
-  StrCpy $RestartNeeded 0
-  StrCpy $MadeFolder 0
-  StrCpy $Replacing 0
-  ${If} ${FileExists} "$INSTDIR\${DLL}"
-    StrCpy $Replacing 1
+; The folder: fit for the scope, made when missing, and holding none of
+; our files unless this scope's entry says a setup of ours put them there.
+!macro REFUSE_FOREIGN NAME
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    !insertmacro FAIL "The folder $INSTDIR holds a file ${NAME} that this setup did not install there. Choose another folder."
+  ${EndIf}
+!macroend
+Function PrepareFolder
+  Call CheckScopeFolder
+  ${If} $R2 = 0
+    !insertmacro FAIL "${OUTSIDE_PROGRAM_FILES} $INSTDIR is not."
+  ${EndIf}
+  ReadRegStr $R1 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R1 == $INSTDIR
+    StrCpy $Ours 1
+    ReadRegDWORD $FolderCreated SHCTX "${UNINSTALL_KEY}" "FolderCreated"
+  ${Else}
+    !insertmacro REFUSE_FOREIGN ${DLL}
+    !insertmacro REFUSE_FOREIGN ${README}
+    !insertmacro REFUSE_FOREIGN ${LICENSE}
+    !insertmacro REFUSE_FOREIGN ${UNINSTALLER}
   ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     ClearErrors
@@ -286,37 +422,132 @@ Section "Install"
       !insertmacro FAIL "Setup cannot create the folder $INSTDIR."
     ${EndIf}
     StrCpy $MadeFolder 1
+    StrCpy $FolderCreated 1
   ${EndIf}
-  SetOutPath "$INSTDIR"
+FunctionEnd
 
-  ; A copy set aside by an earlier run, if its messenger has ended.
-  Delete "$INSTDIR\${DLL}.old"
-  SetOverwrite try
+; Renames the file $R9, when there is one, to a name of its own ($R8, else
+; empty). A DLL that the messenger has loaded cannot be overwritten, but it
+; can be renamed: the next start of the messenger loads the new one.
+Function SetAside
+  StrCpy $R8 ""
+  ${If} ${FileExists} $R9
+    Call UniqueName
+    ClearErrors
+    Rename $R9 $R8
+    ${If} ${Errors}
+      StrCpy $R8 ""
+      !insertmacro FAIL "Setup cannot replace $R9, which is in use."
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Deletions at the next restart, as pairs of a file and an empty new name.
+!define SESSION_MANAGER "System\CurrentControlSet\Control\Session Manager"
+!define PENDING "PendingFileRenameOperations"
+
+; An uninstaller of an earlier version had a loaded DLL deleted at the next
+; restart by its own name, which would delete the DLL installed now: such an
+; entry is taken out of the list. Writing the list needs administrator
+; rights, as scheduling did.
+Function KeepDllAtRestart
+  System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${SESSION_MANAGER}", i 0, i 3, *p .R1) i .R0'
+  ${If} $R0 <> 0
+    Return
+  ${EndIf}
+  StrCpy $R3 0
+  System::Call 'advapi32::RegQueryValueExW(p R1, w "${PENDING}", p 0, p 0, p 0, *i R3 R3) i .R0'
+  ${If} $R0 = 0
+  ${AndIf} $R3 > 0
+    System::Alloc $R3
+    Pop $R4
+    System::Alloc $R3
+    Pop $R5
+    System::Call 'advapi32::RegQueryValueExW(p R1, w "${PENDING}", p 0, p 0, p R4, *i R3 R3) i .R0'
+    StrCpy $R6 $R4  ; the pair read
+    StrCpy $R7 $R5  ; where the next kept pair goes
+    IntOp $R8 $R4 + $R3
+    ${DoWhile} $R6 < $R8
+      System::Call 'kernel32::lstrlenW(p R6) i .R9'
+      ${IfThen} $R9 = 0 ${|} ${ExitDo} ${|}
+      IntOp $R2 $R9 + 1
+      IntOp $R2 $R2 * 2
+      IntOp $R2 $R6 + $R2  ; the new name
+      System::Call 'kernel32::lstrlenW(p R2) i .R0'
+      IntOp $R9 $R9 + $R0
+      IntOp $R9 $R9 + 2
+      IntOp $R9 $R9 * 2  ; the pair's size in bytes
+      System::Call 'kernel32::lstrcmpiW(p R6, w "\??\$INSTDIR\${DLL}") i .R2'
+      ${If} $R0 <> 0
+      ${OrIf} $R2 <> 0
+        System::Call 'kernel32::RtlMoveMemory(p R7, p R6, i R9)'
+        IntOp $R7 $R7 + $R9
+      ${EndIf}
+      IntOp $R6 $R6 + $R9
+    ${Loop}
+    System::Call 'kernel32::RtlZeroMemory(p R7, i 2)'
+    IntOp $R7 $R7 + 2
+    IntOp $R7 $R7 - $R5
+    ${If} $R7 < $R3
+      DetailPrint "An earlier deletion at restart of $INSTDIR\${DLL} is cancelled."
+      System::Call 'advapi32::RegSetValueExW(p R1, w "${PENDING}", i 0, i 7, p R5, i R7)'
+    ${EndIf}
+    System::Free $R4
+    System::Free $R5
+  ${EndIf}
+  System::Call 'advapi32::RegCloseKey(p R1)'
+FunctionEnd
+
+; One file: the one it replaces set aside, the new one written, each step
+; checked before the next.
+!macro PUT_FILE NAME SOURCE ASIDE WROTE
+  StrCpy $R9 "$INSTDIR\${NAME}"
+  Call SetAside
+  StrCpy ${ASIDE} $R8
   ClearErrors
-  File "/oname=${DLL}" "${DLL_FILE}"
+  !if "${SOURCE}" == "uninstaller"
+    WriteUninstaller "$INSTDIR\${NAME}"
+  !else
+    File "/oname=$INSTDIR\${NAME}" "${SOURCE}"
+  !endif
   ${If} ${Errors}
-    Call ReplaceLoadedDll
+    !insertmacro FAIL "Setup cannot write $INSTDIR\${NAME}."
   ${EndIf}
-  StrCpy $Copied 1
+  StrCpy ${WROTE} 1
+!macroend
+
+; Deletes a replaced file; a loaded DLL goes at the next restart, by its
+; aside name, and the messenger keeps it until then.
+!macro DROP_ASIDE ASIDE
+  ${If} ${ASIDE} != ""
+    ClearErrors
+    Delete /REBOOTOK "${ASIDE}"
+    ${If} ${Errors}
+    ${OrIf} ${RebootFlag}
+      StrCpy $RestartNeeded 1
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; $R0 := the size in KiB of the files this setup installed (the folder may
+; hold others).
+!macro ADD_SIZE NAME
+  FileOpen $R1 "$INSTDIR\${NAME}" r
+  FileSeek $R1 0 END $R2
+  FileClose $R1
+  IntOp $R0 $R0 + $R2
+!macroend
+Function InstalledSize
+  StrCpy $R0 1023
+  !insertmacro ADD_SIZE ${DLL}
+  !insertmacro ADD_SIZE ${README}
+  !insertmacro ADD_SIZE ${LICENSE}
+  !insertmacro ADD_SIZE ${UNINSTALLER}
+  IntOp $R0 $R0 / 1024
+FunctionEnd
+
+Function WriteEntry
   ClearErrors
-  SetOverwrite on
-  File "/oname=README.txt" "${README_FILE}"
-  File "/oname=LICENSE.txt" "${LICENSE_FILE}"
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
-  ${If} ${Errors}
-    !insertmacro FAIL "Setup cannot write to the folder $INSTDIR."
-  ${EndIf}
-
-  StrCpy $R0 1
-  Call CallRegistration
-  ${If} $R0 == "missing"
-    !insertmacro FAIL "${DLL} could not be loaded to register itself."
-  ${ElseIf} $R0 != 0
-    IntFmt $R0 "0x%08X" $R0
-    !insertmacro FAIL "${DLL} could not register itself (error $R0)."
-  ${EndIf}
-
-  ; The entry in the installed-programs list, in the scope installed in.
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -326,15 +557,82 @@ Section "Install"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ; The uninstaller removes the folder only when a setup of ours made it.
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "FolderCreated" $FolderCreated
+  Call InstalledSize
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $R0
+  ${If} ${Errors}
+    !insertmacro FAIL "Setup cannot write the entry of the installed programs."
+  ${EndIf}
+FunctionEnd
 
+Section "Install"
+  StrCpy $Ours 0
+  StrCpy $MadeFolder 0
+  StrCpy $FolderCreated 0
+  StrCpy $RegisterTried 0
+  StrCpy $RestartNeeded 0
+  Call PrepareFolder
+  ${If} $Ours = 1
+    Call WaitUntilDllFree
+    Call SweepAside
+  ${EndIf}
+
+  !insertmacro PUT_FILE ${DLL} "${DLL_FILE}" $AsideDll $WroteDll
+  !insertmacro PUT_FILE ${README} "${README_FILE}" $AsideReadme $WroteReadme
+  !insertmacro PUT_FILE ${LICENSE} "${LICENSE_FILE}" $AsideLicense $WroteLicense
+  !insertmacro PUT_FILE ${UNINSTALLER} uninstaller $AsideUninst $WroteUninst
+
+  StrCpy $RegisterTried 1
+  StrCpy $R0 1
+  Call CallRegistration
+  ${If} $R0 == "missing"
+    !insertmacro FAIL "${DLL} could not be loaded to register itself."
+  ${ElseIf} $R0 != 0
+    IntFmt $R0 "0x%08X" $R0
+    !insertmacro FAIL "${DLL} could not register itself (error $R0)."
+  ${EndIf}
+  ; The entry in the installed-programs list, in the scope installed in.
+  Call WriteEntry
+  Call KeepDllAtRestart
+
+  !insertmacro DROP_ASIDE $AsideReadme
+  !insertmacro DROP_ASIDE $AsideLicense
+  !insertmacro DROP_ASIDE $AsideUninst
+  !insertmacro DROP_ASIDE $AsideDll
   ${If} $RestartNeeded = 1
+    DetailPrint "The messenger keeps the old plug-in until it is restarted."
     SetErrorLevel ${EXIT_RESTART}
   ${EndIf}
 SectionEnd
 
 ; -------------------------------------------------------------- uninstall
+
+Var Entry  ; 1 when this scope's entry names this folder
+
+; Deletes the file $R9 now, or renames it to a name of its own and has that
+; deleted when Windows restarts: a deletion at restart by the file's own
+; name would hit a copy installed again before the restart. Sets
+; $LeftBehind when neither works.
+Function un.DeleteNowOrAtRestart
+  ${IfNot} ${FileExists} $R9
+    Return
+  ${EndIf}
+  System::Call 'kernel32::DeleteFileW(w R9) i .R7'
+  ${If} $R7 = 0
+    Call un.UniqueName
+    System::Call 'kernel32::MoveFileW(w R9, w R8) i .R7'
+    ${If} $R7 <> 0
+      ; MOVEFILE_DELAY_UNTIL_REBOOT
+      System::Call 'kernel32::MoveFileExW(w R8, p 0, i 4) i .R7'
+    ${EndIf}
+    ${If} $R7 = 0
+      StrCpy $LeftBehind 1
+    ${Else}
+      SetRebootFlag true
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
 
 Section "un.${PRODUCT}" UnProgram
   SectionIn RO
@@ -347,18 +645,7 @@ Section "un.${PRODUCT}" UnProgram
 
   ; A DLL that the messenger has loaded cannot be deleted until it ends;
   ; silent mode removes it at the next restart instead.
-  ${If} ${FileExists} "$INSTDIR\${DLL}"
-  ${AndIfNot} ${Silent}
-    retry:
-    ClearErrors
-    FileOpen $0 "$INSTDIR\${DLL}" a
-    ${If} ${Errors}
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${DLL} is in use: the messenger has the plug-in loaded.$\n$\nClose the messenger, then click Retry. Cancel leaves the plug-in installed." IDRETRY retry
-      SetErrorLevel ${EXIT_CANCELLED}
-      Abort
-    ${EndIf}
-    FileClose $0
-  ${EndIf}
+  Call un.WaitUntilDllFree
 
   StrCpy $R0 0
   Call un.CallRegistration
@@ -371,15 +658,14 @@ Section "un.${PRODUCT}" UnProgram
   ${EndIf}
 
   ; Deleting at the next restart of Windows needs administrator rights.
-  ClearErrors
-  Delete /REBOOTOK "$INSTDIR\${DLL}"
-  Delete /REBOOTOK "$INSTDIR\${DLL}.old"
-  ${If} ${Errors}
-    StrCpy $LeftBehind 1
+  StrCpy $R9 "$INSTDIR\${DLL}"
+  Call un.DeleteNowOrAtRestart
+  Call un.SweepAside
+  Delete "$INSTDIR\${README}"
+  Delete "$INSTDIR\${LICENSE}"
+  ${If} $Entry = 1
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   ${EndIf}
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\LICENSE.txt"
-  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
 
 Section /o "un.Also remove my settings" UnSettings
@@ -387,12 +673,14 @@ Section /o "un.Also remove my settings" UnSettings
   DeleteRegKey /ifempty HKCU "Software\VB and VBA Program Settings"
 SectionEnd
 
-; Last, so that the folder going away marks the end of the uninstall.
+; Last, so that the uninstaller going away marks the end of the uninstall.
 Section "-un.Folder"
   Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir /REBOOTOK "$INSTDIR"
+  ${If} $FolderCreated = 1
+    RMDir /REBOOTOK "$INSTDIR"
+  ${EndIf}
   ${If} $LeftBehind = 1
-    MessageBox MB_ICONEXCLAMATION "The plug-in is unregistered, but the messenger still has ${DLL} loaded. Close the messenger, then delete the folder $INSTDIR." /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "The plug-in is unregistered, but the messenger still has ${DLL} loaded. Close the messenger, then delete the files ${DLL}* in $INSTDIR." /SD IDOK
     SetErrorLevel ${EXIT_FAILED}
   ${ElseIf} ${RebootFlag}
     SetErrorLevel ${EXIT_RESTART}
@@ -408,12 +696,17 @@ Function un.onInit
   ${IfNot} ${Errors}
     SectionSetFlags ${UnSettings} ${SF_SELECTED}
   ${EndIf}
-  ; The scope is the one whose entry names this folder.
+  ; The scope is the one whose entry names this folder; without one, the
+  ; folder is not ours to remove.
   StrCpy $AllUsers 0
+  StrCpy $Entry 0
   ReadRegStr $R1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $R1 != $INSTDIR
+  ${If} $R1 == $INSTDIR
+    StrCpy $Entry 1
+  ${Else}
     ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $R1 == $INSTDIR
+      StrCpy $Entry 1
       StrCpy $AllUsers 1
     ${EndIf}
   ${EndIf}
@@ -421,5 +714,9 @@ Function un.onInit
     SetShellVarContext all
   ${Else}
     SetShellVarContext current
+  ${EndIf}
+  StrCpy $FolderCreated 0
+  ${If} $Entry = 1
+    ReadRegDWORD $FolderCreated SHCTX "${UNINSTALL_KEY}" "FolderCreated"
   ${EndIf}
 FunctionEnd

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the demo and the release
-# package need.
+# (reproducible, checksummed and, when asked, signed) need.
 # Idempotent: does nothing when everything is present.
 set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 libwine-dev
-          xvfb xauth cmake make clang libclang-rt-14-dev nsis)
+          xvfb xauth cmake make clang libclang-rt-14-dev nsis zip
+          faketime osslsigncode openssl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
+#include <vector>
 
 #include "SonarelPL.h"
 #include "common/dispatch.h"
@@ -46,18 +49,52 @@ std::string fileBytes(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// The files in a folder, by name, with a hash of their bytes.
+using FolderContents = std::map<std::wstring, size_t>;
+FolderContents folderContents(const std::wstring& folder) {
+    FolderContents contents;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return contents;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            contents[found.cFileName] = std::hash<std::string>{}(fileBytes(folder + L"\\" + found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return contents;
+}
+
+// Writes the files, and returns what folderContents then reads.
+FolderContents writeFiles(const std::wstring& folder, const std::map<std::wstring, std::string>& files) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    FolderContents written;
+    for (const auto& [name, bytes] : files) {
+        std::ofstream((folder + L"\\" + name).c_str(), std::ios::binary) << bytes;
+        written[name] = std::hash<std::string>{}(bytes);
+    }
+    return written;
+}
+
+void appendTo(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << bytes;
+}
+
 DWORD runSetup(const std::wstring& switches) {
     return runProgram(L"\"" + setupPath() + L"\" /S " + switches, 120s).exitCode;
 }
 
 // Runs the quiet uninstall command of the entry, as the system would. The
-// uninstaller goes on in a copy of itself and removes the folder last, so
-// the folder going away marks its end.
-void runUninstall(HKEY root, const std::wstring& folder, const std::wstring& extra = L"") {
+// uninstaller goes on in a copy of itself and removes itself and then the
+// folder (when the setup made it) last, so their going away marks its end.
+enum class Folder { removed, kept };
+void runUninstall(HKEY root, const std::wstring& folder, const std::wstring& extra = L"",
+                  Folder after = Folder::removed) {
     auto command = readRegText(root, uninstallKey, L"QuietUninstallString");
     ASSERT_TRUE(command);
     runProgram(*command + L" " + extra, 60s);
-    ASSERT_TRUE(waitUntil([&] { return !exists(folder); }, 60s)) << "the uninstaller left the folder";
+    std::wstring uninstaller = folder + L"\\SonarelPL-uninstall.exe";
+    ASSERT_TRUE(waitUntil([&] { return !exists(uninstaller) && (after == Folder::kept || !exists(folder)); }, 60s))
+        << "the uninstaller left its files or the folder";
 }
 
 void expectRegisteredIn(HKEY root, const std::wstring& folder) {
@@ -74,18 +111,18 @@ void expectNothingRegisteredIn(HKEY root) {
 }
 
 void expectInstalledIn(HKEY root, const std::wstring& folder) {
-    for (const wchar_t* file : {L"README.txt", L"LICENSE.txt", L"uninstall.exe"})
+    for (const wchar_t* file : {L"SonarelPL-README.txt", L"SonarelPL-LICENSE.txt", L"SonarelPL-uninstall.exe"})
         EXPECT_TRUE(exists(folder + L"\\" + file)) << "missing file";
     EXPECT_EQ(fileBytes(folder + L"\\SonarelPL.dll"), fileBytes(pluginPath()));
     expectRegisteredIn(root, folder);
 
-    std::wstring uninstaller = L"\"" + folder + L"\\uninstall.exe\"";
+    std::wstring uninstaller = L"\"" + folder + L"\\SonarelPL-uninstall.exe\"";
     EXPECT_EQ(readRegText(root, uninstallKey, L"DisplayName"), L"Sonarel Plugin");
     EXPECT_EQ(readRegText(root, uninstallKey, L"Publisher"), L"Sonarel Team");
     EXPECT_EQ(readRegText(root, uninstallKey, L"DisplayVersion"), widen(SONAREL_VERSION_TEXT));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"InstallLocation").value_or(L"")), lower(folder));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"DisplayIcon").value_or(L"")),
-              lower(folder + L"\\uninstall.exe,0"));
+              lower(folder + L"\\SonarelPL-uninstall.exe,0"));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"UninstallString").value_or(L"")), lower(uninstaller));
     EXPECT_EQ(lower(readRegText(root, uninstallKey, L"QuietUninstallString").value_or(L"")),
               lower(uninstaller + L" /S"));
@@ -147,6 +184,128 @@ TEST(InstallerTest, FolderThatCannotBeMadeFailsAndRegistersNothing) {
     expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
     EXPECT_EQ(fileBytes(blocked), "in the way");
     DeleteFileW(blocked.c_str());
+}
+
+TEST(InstallerTest, SharedFolderKeepsWhatOthersPutThere) {
+    const std::wstring shared = shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Shared";
+    const FolderContents others = writeFiles(shared, {{L"README.txt", "another product's readme"},
+                                                      {L"LICENSE.txt", "another product's licence"},
+                                                      {L"uninstall.exe", "another product's uninstaller"},
+                                                      {L"data.bin", std::string(4 << 20, 'x')}});
+
+    ASSERT_EQ(runSetup(L"/D=" + shared), 0u);
+    expectInstalledIn(HKEY_CURRENT_USER, shared);
+    // In KiB: our files only, not the folder.
+    EXPECT_LT(readRegDword(HKEY_CURRENT_USER, uninstallKey, L"EstimatedSize").value_or(0), 1024u);
+    runUninstall(HKEY_CURRENT_USER, shared, L"", Folder::kept);
+    EXPECT_EQ(folderContents(shared), others);
+    expectNothingRegisteredIn(HKEY_CURRENT_USER);
+
+    // A file with one of our names that the setup did not put there stops it.
+    writeFiles(shared, {{L"SonarelPL-LICENSE.txt", "someone's copy"}});
+    EXPECT_EQ(runSetup(L"/D=" + shared), 2u);
+    EXPECT_EQ(fileBytes(shared + L"\\SonarelPL-LICENSE.txt"), "someone's copy");
+    EXPECT_EQ(folderContents(shared).size(), others.size() + 1);
+    expectNothingRegisteredIn(HKEY_CURRENT_USER);
+}
+
+TEST(InstallerTest, AllUsersInstallOnlyBelowProgramFiles) {
+    const std::wstring programFiles = shellFolder(CSIDL_PROGRAM_FILES);
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Sonarel"), programFiles + L"\\..\\Sonarel", programFiles + L" Sonarel", programFiles}) {
+        const bool existed = exists(folder);
+        EXPECT_EQ(runSetup(L"/ALLUSERS /D=" + folder), 2u) << std::string(folder.begin(), folder.end());
+        EXPECT_EQ(exists(folder), existed);
+        EXPECT_FALSE(exists(folder + L"\\SonarelPL.dll"));
+        expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
+    }
+}
+
+// A loaded DLL, as the messenger holds it: mapped as an image.
+struct LoadedLibrary {
+    explicit LoadedLibrary(const std::wstring& path)
+        : module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    ~LoadedLibrary() { FreeLibrary(module); }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+    HMODULE module;
+};
+
+TEST(InstallerTest, FailedUpgradeLeavesTheInstalledCopyWorking) {
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    // Marked, so that what is there afterwards is known to be the installed copy.
+    appendTo(machineFolder + L"\\SonarelPL.dll", "installed copy");
+    appendTo(machineFolder + L"\\SonarelPL-README.txt", "installed copy");
+    const FolderContents installed = folderContents(machineFolder);
+    {
+        // The messenger has the DLL loaded, and the uninstaller is held open
+        // without sharing its deletion: the upgrade fails at the last file,
+        // after replacing the others.
+        LoadedLibrary loaded(machineFolder + L"\\SonarelPL.dll");
+        ASSERT_TRUE(loaded.module);
+        UniqueHandle held(CreateFileW((machineFolder + L"\\SonarelPL-uninstall.exe").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(runSetup(L"/ALLUSERS"), 2u);
+        EXPECT_EQ(folderContents(machineFolder), installed);
+    }
+    expectRegisteredIn(HKEY_LOCAL_MACHINE, machineFolder);
+    ProgramResult created = publishedNameFromNewProcess();
+    EXPECT_EQ(created.output, "Sonarel Plugin\n");
+
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder);
+    expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
+}
+
+// The files that Windows deletes or renames when it restarts, in lower case.
+std::vector<std::wstring> pendingAtRestart() {
+    const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS)
+        return {};
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, text.data(),
+                 &bytes);
+    // Pairs of a file and its new name, empty for a deletion.
+    std::vector<std::wstring> names;
+    for (size_t at = 0; at < text.size(); at += wcslen(text.c_str() + at) + 1)
+        if (text[at]) names.push_back(lower(text.c_str() + at));
+    return names;
+}
+
+TEST(InstallerTest, LoadedDllIsDeletedAtRestartUnderANameOfItsOwn) {
+    const std::wstring dll = lower(L"\\??\\" + machineFolder + L"\\SonarelPL.dll");
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    // Wine deletes a loaded DLL at once. A folder in its place, like a loaded
+    // DLL on Windows, can be renamed but not deleted.
+    const std::wstring path = machineFolder + L"\\SonarelPL.dll";
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder, L"", Folder::kept);
+    EXPECT_FALSE(exists(path));
+    // The folder, which the setup made, goes at the restart too: last of all.
+    const std::wstring folder = lower(L"\\??\\" + machineFolder + L"\\");
+    std::vector<std::wstring> pending;
+    ASSERT_TRUE(waitUntil([&] {
+        pending = pendingAtRestart();
+        return std::count(pending.begin(), pending.end(), folder) == 1;
+    }));
+    EXPECT_EQ(std::count(pending.begin(), pending.end(), dll), 0);
+    EXPECT_EQ(std::count_if(pending.begin(), pending.end(),
+                            [&](const std::wstring& name) { return name.starts_with(dll + L"."); }),
+              1);
+
+    // As an uninstaller of an earlier version did with a loaded DLL.
+    ASSERT_TRUE(MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+
+    // Installed again before the restart: nothing deletes the new DLL then,
+    // and what else is due at the restart stays.
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    expectInstalledIn(HKEY_LOCAL_MACHINE, machineFolder);
+    auto after = pendingAtRestart();
+    EXPECT_EQ(after, pending);
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder, L"", Folder::kept);
 }
 
 // Creates the plug-in by ProgID and prints its published name.
