@@ -58,12 +58,9 @@ SendOutcome frmSendText::switchThroughMessenger(SendOutcome (NameSwitch::*routin
 void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {
     callbackBoundary([&] {
         if (!oIMWindows) return;
-        IDispatch* window = pIMWindow;
-        ComPtr<IDispatch> added;
         // A conversation the switch opened is recorded already; its event
         // still tells that it is ready.
-        HRESULT result = oIMWindows->AddWindow(&window, &added);
-        if (FAILED(result) && result != keyAlreadyPresent) return;  // recorded nothing
+        if (FAILED(oIMWindows->recordWindow(pIMWindow))) return;  // recorded nothing
         noteCommandConversation(pIMWindow);
     });
 }

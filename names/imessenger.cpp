@@ -217,6 +217,12 @@ STDMETHODIMP IMessenger::RemoveWindow(VARIANT* sKey) {
 
 void IMessenger::forgetWindow(IDispatch* window) { windows().removeValue(ComPtr<IDispatch>(window)); }
 
+HRESULT IMessenger::recordWindow(IDispatch* window) {
+    ComPtr<IDispatch> added;
+    HRESULT result = AddWindow(&window, &added);
+    return result == keyAlreadyPresent ? S_OK : result;
+}
+
 STDMETHODIMP IMessenger::AddWindow(IDispatch** pIMWindow, IDispatch** result) {
     return comBoundary([&] {
         if (!pIMWindow || !*pIMWindow || !result) return E_POINTER;

@@ -60,6 +60,9 @@ public:
     // Removes a recorded window object, found by identity: also one whose
     // hWnd can no longer be read to form its key.
     void forgetWindow(IDispatch* window);
+    // Records a window object through AddWindow; one recorded already under
+    // its key counts as recorded. The HRESULT of any other failure.
+    HRESULT recordWindow(IDispatch* window);
 
 protected:
     void* findInterface(REFIID iid) override;

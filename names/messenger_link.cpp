@@ -44,10 +44,7 @@ public:
     }
     void record() override {
         if (!record_) throw HResultError(E_POINTER);
-        IDispatch* window = window_.Get();
-        ComPtr<IDispatch> added;
-        HRESULT result = record_->AddWindow(&window, &added);
-        if (FAILED(result) && result != keyAlreadyPresent) throw HResultError(result);
+        throwIfFailed(record_->recordWindow(window_.Get()));
     }
     void forget() override {
         if (record_) record_->forgetWindow(window_.Get());

@@ -56,10 +56,12 @@ INPUT key(WORD virtualKey, bool up) {
 
 bool isDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
+// A 250-character buffer, NUL-filled; the name ends at the first NUL, and
+// is empty when it cannot be read.
 std::wstring classOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return name;
+    wchar_t buffer[250] = {};
+    if (GetClassNameW(window, buffer, static_cast<int>(std::size(buffer))) == 0) return {};
+    return std::wstring(buffer, wcsnlen(buffer, std::size(buffer)));
 }
 
 // The desktop and the shell's windows cover the monitor without being a
@@ -122,12 +124,7 @@ WindowHandle Win32WindowSystem::foregroundWindow() {
     return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
 }
 
-// A 250-character buffer, NUL-filled; the name ends at the first NUL.
-std::wstring Win32WindowSystem::className(WindowHandle window) {
-    wchar_t buffer[250] = {};
-    if (GetClassNameW(toHandle(window), buffer, 250) == 0) return {};
-    return std::wstring(buffer, wcsnlen(buffer, std::size(buffer)));
-}
+std::wstring Win32WindowSystem::className(WindowHandle window) { return classOf(toHandle(window)); }
 
 void Win32WindowSystem::setForegroundWindow(WindowHandle window) { SetForegroundWindow(toHandle(window)); }
 
