@@ -13,6 +13,7 @@
 #include "standins/host/plugin_host.h"
 #include "standins/host/quick_text_host.h"
 #include "standins/messenger/standin_messenger.h"
+#include "standins/support/key_counting_window.h"
 #include "standins/support/user_input.h"
 
 namespace sonarel::standin {
@@ -84,38 +85,6 @@ private:
     std::optional<std::wstring> title_;
     std::wstring name_;
     size_t conversations_ = 0;
-};
-
-// A window of the host's own in which the user types; it counts the keys
-// that reach it.
-class TypingWindow {
-public:
-    TypingWindow() {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = proc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = L"SonarelDemoNotes";
-        RegisterClassW(&windowClass);
-        // Away from the screen's centre, where the pointer rests.
-        window_.reset(CreateWindowExW(0, L"SonarelDemoNotes", L"Notes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 820, 300,
-                                      400, 200, nullptr, nullptr, GetModuleHandleW(nullptr), this));
-        SetForegroundWindow(window_.get());
-        SetFocus(window_.get());
-    }
-    int keys() const { return keys_; }
-
-private:
-    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE)
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<TypingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == WM_KEYDOWN) ++self->keys_;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    UniqueWindow window_;
-    int keys_ = 0;
 };
 
 std::wstring seconds(DWORD milliseconds) {
@@ -212,7 +181,10 @@ int runDemo() {
     // The user types in the host's window every 300 ms for 3 s, and the
     // player starts a song after the first second.
     {
-        TypingWindow notes;
+        // A window of the host's own, away from the screen's centre, where
+        // the pointer rests.
+        KeyCountingWindow notes(L"Notes", WS_OVERLAPPEDWINDOW, RECT{820, 300, 1220, 500});
+        notes.bringToFront();
         timeline.waitFor(inputQuiet, 3000);
         timeline.print(L"demo     ", L"the user types in the host's Notes window every 300 ms for 3 s");
         size_t before = host.sent().size();

@@ -3,6 +3,7 @@
 // guard that can keep conversations out of the foreground, always or as
 // the window system's foreground lock does.
 #include "standins/messenger/messenger_state.h"
+#include "standins/support/window_class.h"
 
 namespace sonarel::standin {
 namespace {
@@ -59,16 +60,6 @@ LRESULT CALLBACK notifierProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void registerClass(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = name;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&windowClass);  // already registered by an earlier messenger: fine
-}
-
 thread_local MessengerState* guardedState = nullptr;
 
 // The foreground lock. The window in front counts as having taken the
@@ -76,7 +67,7 @@ thread_local MessengerState* guardedState = nullptr;
 // leaves no window in front, so the last one seen stands meanwhile.
 bool foregroundLocked(MessengerState& state) {
     if (!state.lockForeground) return false;
-    if (HWND front = GetForegroundWindow()) state.noteForeground(front);
+    if (HWND now = GetForegroundWindow()) state.noteForeground(now);
     HWND front = state.foregroundWindow;
     DWORD process = 0;
     if (!IsWindow(front) || !GetWindowThreadProcessId(front, &process) || process == GetCurrentProcessId())
@@ -96,7 +87,7 @@ LRESULT CALLBACK activationGuard(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 HWND createConversationWindow(MessengerState& state, const std::wstring& contact, int cascade) {
-    registerClass(conversationClass, conversationProc);
+    registerWindowClass(conversationClass, conversationProc);
     std::wstring title = L"Conversation - " + contact;
     int offset = 40 + 30 * cascade;
     return CreateWindowExW(0, conversationClass, title.c_str(), WS_OVERLAPPEDWINDOW, offset, offset, 360, 240,
@@ -104,7 +95,7 @@ HWND createConversationWindow(MessengerState& state, const std::wstring& contact
 }
 
 HWND createNotifierWindow(MessengerState& state) {
-    registerClass(notifierClass, notifierProc);
+    registerWindowClass(notifierClass, notifierProc);
     return CreateWindowExW(0, notifierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                            &state);
 }
@@ -114,12 +105,6 @@ void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0);
 HHOOK installActivationGuard(MessengerState& state) {
     guardedState = &state;
     return SetWindowsHookExW(WH_CBT, activationGuard, nullptr, GetCurrentThreadId());
-}
-
-void MessengerState::noteForeground(HWND window) {
-    if (window == foregroundWindow) return;
-    foregroundWindow = window;
-    foregroundSince = GetTickCount();
 }
 
 void removeActivationGuard(HHOOK hook) {

@@ -116,6 +116,12 @@ void MessengerState::raise(DISPID id, Variant argument) {
     postEventNotice(notifier_);
 }
 
+void MessengerState::noteForeground(HWND window) {
+    if (window == foregroundWindow) return;
+    foregroundWindow = window;
+    foregroundSince = GetTickCount();
+}
+
 Answer MessengerState::answerFor(Member member) {
     if (member == Member::hWnd && std::exchange(failNextHandleRead, false)) return Answer::failure;
     auto it = answers.find(member);

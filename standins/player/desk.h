@@ -1,13 +1,11 @@
 #pragma once
 // The other programs on the user's desktop, living in the player's process:
 // a document the user works in, and a video that can fill the screen. They
-// count the keys that reach them, so that a test can tell whether keys
-// meant for a conversation, or typed by the user, went astray.
-#include <windows.h>
-
+// count the keys that reach them.
+#include <optional>
 #include <string>
 
-#include "common/win32.h"
+#include "standins/support/key_counting_window.h"
 
 namespace sonarel::player {
 
@@ -22,12 +20,8 @@ public:
     std::string report() const;
 
 private:
-    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND ensure(UniqueWindow& window, const wchar_t* title, DWORD style, const RECT& area);
-
-    UniqueWindow document_;
-    UniqueWindow video_;
-    int keys_ = 0;
+    std::optional<KeyCountingWindow> document_;
+    std::optional<KeyCountingWindow> video_;
 };
 
 }  // namespace sonarel::player

@@ -1,5 +1,7 @@
 #include "standins/player/player.h"
 
+#include "standins/support/window_class.h"
+
 namespace sonarel::player {
 namespace {
 
@@ -24,17 +26,6 @@ UniqueWindow createWindow(const wchar_t* className, DWORD exStyle, DWORD style, 
 
 const Generation winamp2{"winamp2", L"Winamp v1.x", nullptr, winamp2Playing};
 const Generation winamp3{"winamp3", L"studio", L"basewindow_rootwnd", winamp3Playing};
-
-void registerWindowClass(const wchar_t* className, WNDPROC proc) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = className;
-    RegisterClassExW(&windowClass);  // registered before: fine
-}
 
 void registerPlayerClasses() {
     for (const wchar_t* className : {winamp2.titledClass, winamp3.titledClass, winamp3.popupClass})

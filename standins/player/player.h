@@ -30,8 +30,6 @@ extern const Generation winamp3;
 
 // Registers the window classes of both generations; once per process.
 void registerPlayerClasses();
-// A window class of this process, with an arrow and the window colour.
-void registerWindowClass(const wchar_t* className, WNDPROC proc);
 
 class Player {
 public:
