@@ -22,6 +22,7 @@ public:
         ++restores;
         return SendOutcome::sent;
     }
+    LeftBehind listeningNameLeftBehind() override { return LeftBehind::no; }
     int switches = 0;
     int restores = 0;
 };

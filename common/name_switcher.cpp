@@ -5,6 +5,7 @@ namespace sonarel {
 std::wstring_view describe(SendOutcome outcome) {
     switch (outcome) {
     case SendOutcome::sent: return L"sent";
+    case SendOutcome::alreadyShows: return L"already shows";
     case SendOutcome::noModeChosen: return L"not sent: no naming mode is chosen";
     case SendOutcome::displayNameUnreadable: return L"pending: the display name could not be read";
     case SendOutcome::notStored: return L"pending: the command could not be stored";

@@ -8,6 +8,7 @@ namespace sonarel {
 
 enum class SendOutcome {
     sent,                    // the hot key was pressed in a conversation window
+    alreadyShows,            // the name composed is the display name showing: nothing to send
     noModeChosen,            // no naming mode chosen yet: there is nothing to send
     displayNameUnreadable,   // current-name mode without a readable display name
     notStored,               // the command could not be stored in the quick-text entry
@@ -26,7 +27,8 @@ enum class SendOutcome {
 // is nothing to send. Any other outcome leaves the name possibly wrong, and
 // the decision is tried again.
 inline bool isSettled(SendOutcome outcome) {
-    return outcome == SendOutcome::sent || outcome == SendOutcome::noModeChosen;
+    return outcome == SendOutcome::sent || outcome == SendOutcome::alreadyShows ||
+           outcome == SendOutcome::noModeChosen;
 }
 
 // True when the decision waits for the user rather than failing: it is
@@ -39,12 +41,20 @@ inline bool waitsForUser(SendOutcome outcome) {
 // The outcome as a user reads it in the trace.
 std::wstring_view describe(SendOutcome outcome);
 
+// Whether the display name showing is the listening name recorded as sent
+// for the user signed in, and not restored since.
+enum class LeftBehind { no, yes, cannotTell };
+
 // Switches the display name to the listening name, or back to the plain one.
 class NameSwitcher {
 public:
     virtual ~NameSwitcher() = default;
     virtual SendOutcome changeName() = 0;
     virtual SendOutcome changeNameBack() = 0;
+    // Asked at start-up: a process that ended while a song played may have
+    // left the listening name behind. cannotTell while the messenger cannot
+    // give the names.
+    virtual LeftBehind listeningNameLeftBehind() = 0;
 };
 
 }  // namespace sonarel

@@ -12,7 +12,7 @@ constexpr unsigned conversationReadyDelayMs = 100;
 
 }  // namespace
 
-frmSendText::frmSendText(const Settings& settings, ConversationWindows& imWindows)
+frmSendText::frmSendText(Settings& settings, ConversationWindows& imWindows)
     : imWindows_(imWindows), nameSwitch_(settings, messenger_, windowSystem_, quickTexts_) {}
 
 frmSendText::~frmSendText() = default;
@@ -45,6 +45,15 @@ void frmSendText::reconnectIfDue() {
 SendOutcome frmSendText::changeName() { return switchThroughMessenger(&NameSwitch::changeName); }
 
 SendOutcome frmSendText::changeNameBack() { return switchThroughMessenger(&NameSwitch::changeNameBack); }
+
+LeftBehind frmSendText::listeningNameLeftBehind() {
+    LeftBehind answer = LeftBehind::cannotTell;
+    callbackBoundary([&] {
+        reconnectIfDue();
+        answer = nameSwitch_.listeningNameLeftBehind();
+    });
+    return answer;
+}
 
 SendOutcome frmSendText::switchThroughMessenger(SendOutcome (NameSwitch::*routine)()) {
     SendOutcome outcome = SendOutcome::messengerUnavailable;

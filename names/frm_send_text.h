@@ -24,7 +24,7 @@ inline constexpr unsigned messengerRetryIntervalMs = 10000;
 
 class frmSendText final : public NameSwitcher {
 public:
-    frmSendText(const Settings& settings, ConversationWindows& imWindows);
+    frmSendText(Settings& settings, ConversationWindows& imWindows);
     frmSendText(const frmSendText&) = delete;
     frmSendText& operator=(const frmSendText&) = delete;
     ~frmSendText() override;
@@ -35,6 +35,7 @@ public:
     void load();
     SendOutcome changeName() override;
     SendOutcome changeNameBack() override;
+    LeftBehind listeningNameLeftBehind() override;
 
     void oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow);
     void oMessengerAPI_OnIMWindowDestroyed(IDispatch* pIMWindow);

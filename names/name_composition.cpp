@@ -1,5 +1,8 @@
 #include "names/name_composition.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace sonarel {
 namespace {
 
@@ -9,55 +12,75 @@ std::wstring concat(std::initializer_list<std::wstring_view> parts) {
     return text;
 }
 
-// Current-name mode: the plain name of the display name, and the tag.
+bool isHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+bool onlyBlanks(std::wstring_view text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c == L' '; });
+}
+
+// Current-name mode: the plain name of the name showing, and the tag.
 // Nothing when the display name is empty or cannot be read.
 std::optional<std::pair<std::wstring, std::wstring>> currentNameParts(const Settings& settings,
-                                                                      const FriendlyNameReader& friendlyName) {
-    std::wstring name;
-    try {
-        name = friendlyName();
-    } catch (...) {
-        return std::nullopt;  // a failing read composes nothing
-    }
-    // Text functions end a name at a NUL; what follows it is no part of the name.
-    if (auto nul = name.find(L'\0'); nul != std::wstring::npos) name.resize(nul);
+                                                                      const ShowingName& showing) {
     std::wstring tag = settings.ReadSetting(keys::CurrentTag);
-    if (name.empty()) return std::nullopt;
-    return std::pair{plainName(name, tag), tag};
+    if (showing.replacedName) return std::pair{*showing.replacedName, tag};
+    if (!showing.displayName || showing.displayName->empty()) return std::nullopt;
+    return std::pair{plainName(*showing.displayName, tag), tag};
 }
 
 }  // namespace
 
+std::wstring shortened(std::wstring_view text, std::size_t room) {
+    if (text.size() <= room) return std::wstring(text);
+    if (room == 0) return {};
+    std::size_t kept = room - 1;
+    if (kept > 0 && isHighSurrogate(text[kept - 1])) --kept;
+    return std::wstring(text.substr(0, kept)) + shortenedMark;
+}
+
 std::wstring plainName(std::wstring_view friendlyName, std::wstring_view tag) {
-    std::wstring marker = concat({L" ", tag});
+    std::wstring marker = onlyBlanks(tag) ? concat({L" ", tag, listeningSuffix}) : concat({L" ", tag});
     return std::wstring(friendlyName.substr(0, friendlyName.find(marker)));
 }
+
+std::wstring listeningName(std::wstring_view name, std::wstring_view tag) {
+    constexpr std::size_t limit = maxDisplayNameLength;
+    const std::size_t around = 1 + listeningSuffix.size();  // the blank before the tag, and the suffix
+    if (name.size() + tag.size() + around <= limit) return concat({name, L" ", tag, listeningSuffix});
+    if (tag.size() + around < limit) return concat({shortened(name, limit - around - tag.size()), L" ", tag, listeningSuffix});
+    // The tag alone leaves no room: the name keeps its first unit or its mark.
+    std::wstring shortName = shortened(name, 1);
+    return concat({shortName, L" ", shortened(tag, limit - around - shortName.size()), listeningSuffix});
+}
+
+std::wstring nameCommand(std::wstring_view name) { return concat({nameCommandPrefix, name}); }
 
 bool nameModeChosen(const Settings& settings) {
     return isSet(settings.ReadSetting(keys::CurrentName)) || isSet(settings.ReadSetting(keys::CustomName));
 }
 
-std::optional<std::wstring> composeListeningCommand(const Settings& settings, const FriendlyNameReader& friendlyName) {
-    std::optional<std::wstring> command;
+std::optional<ListeningNameChoice> composeListeningName(const Settings& settings, const ShowingName& showing) {
+    std::optional<ListeningNameChoice> choice;
     if (isSet(settings.ReadSetting(keys::CurrentName))) {
-        if (auto parts = currentNameParts(settings, friendlyName))
-            command = concat({nameCommandPrefix, parts->first, L" ", parts->second, listeningSuffix});
+        if (auto parts = currentNameParts(settings, showing))
+            choice = ListeningNameChoice{listeningName(parts->first, parts->second), parts->first};
     }
     if (isSet(settings.ReadSetting(keys::CustomName))) {
-        command = concat({nameCommandPrefix, settings.ReadSetting(keys::CustomNamePl), L" ",
-                          settings.ReadSetting(keys::CustomTagPl), listeningSuffix});
+        std::wstring before = showing.replacedName.value_or(showing.displayName.value_or(L""));
+        choice = ListeningNameChoice{
+            listeningName(settings.ReadSetting(keys::CustomNamePl), settings.ReadSetting(keys::CustomTagPl)), before};
     }
-    return command;
+    return choice;
 }
 
-std::optional<std::wstring> composePlainCommand(const Settings& settings, const FriendlyNameReader& friendlyName) {
-    std::optional<std::wstring> command;
+std::optional<std::wstring> composePlainName(const Settings& settings, const ShowingName& showing) {
+    std::optional<std::wstring> name;
     if (isSet(settings.ReadSetting(keys::CurrentName))) {
-        if (auto parts = currentNameParts(settings, friendlyName)) command = concat({nameCommandPrefix, parts->first});
+        if (auto parts = currentNameParts(settings, showing)) name = shortened(parts->first, maxDisplayNameLength);
     }
     if (isSet(settings.ReadSetting(keys::CustomName)))
-        command = concat({nameCommandPrefix, settings.ReadSetting(keys::CustomNameNotPl)});
-    return command;
+        name = shortened(settings.ReadSetting(keys::CustomNameNotPl), maxDisplayNameLength);
+    return name;
 }
 
 }  // namespace sonarel

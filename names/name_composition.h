@@ -1,7 +1,8 @@
 #pragma once
-// How the "/name " commands are composed from the stored choices and the
-// user's current display name. Free of windows.h.
-#include <functional>
+// How the display names are composed from the stored choices, the name
+// showing now and the name an earlier listening name replaced. Free of
+// windows.h.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,25 +13,55 @@ namespace sonarel {
 
 inline constexpr std::wstring_view nameCommandPrefix = L"/name ";
 inline constexpr std::wstring_view listeningSuffix = L" (!WAT)";
+// The messenger refuses a longer display name (UTF-16 units); one that
+// shortens it instead would cut the tag, and the next restore would not
+// find it.
+inline constexpr std::size_t maxDisplayNameLength = 129;
+inline constexpr wchar_t shortenedMark = L'\u2026';
+
+// The text cut to at most `room` UTF-16 units, ending in "…" where it was
+// cut, and never inside a surrogate pair.
+std::wstring shortened(std::wstring_view text, std::size_t room);
 
 // The user's name without the listening tag: the part before the first
 // " " + tag (exact, case-sensitive); the whole name when it does not occur.
+// A tag that is empty or only blanks would cut the name at a bare blank,
+// so then the cut is made before " " + tag + " (!WAT)" instead.
 std::wstring plainName(std::wstring_view friendlyName, std::wstring_view tag);
 
-// Reads the user's current display name; called only in current-name mode.
-using FriendlyNameReader = std::function<std::wstring()>;
+// name + " " + tag + " (!WAT)", at most maxDisplayNameLength long: the name
+// is shortened first, then the tag; " (!WAT)" always stays whole.
+std::wstring listeningName(std::wstring_view name, std::wstring_view tag);
+
+// What the names are composed from besides the stored choices.
+struct ShowingName {
+    // The display name showing now; none when it cannot be read.
+    std::optional<std::wstring> displayName{};
+    // The name that the listening name showing now replaced, when it is one
+    // this plug-in sent: a restore gives back exactly that.
+    std::optional<std::wstring> replacedName{};
+};
+
+struct ListeningNameChoice {
+    std::wstring name;
+    // The name it replaces, to be given back by the restore.
+    std::wstring replacedName;
+};
 
 // True once the user has chosen how the name is built (a mode flag is set);
 // until then there is nothing to compose or send.
 bool nameModeChosen(const Settings& settings);
 
-// The command for while a song plays, or nothing when no mode flag is set
-// (or, in current-name mode only, the display name is empty). The display
-// name counts up to its first NUL. Custom-name
-// mode is composed last, so it wins when both flags are set.
-std::optional<std::wstring> composeListeningCommand(const Settings& settings, const FriendlyNameReader& friendlyName);
+// The name for while a song plays, or nothing when no mode flag is set
+// (or, in current-name mode only, the display name is empty or cannot be
+// read). Custom-name mode is composed last, so it wins when both flags are
+// set.
+std::optional<ListeningNameChoice> composeListeningName(const Settings& settings, const ShowingName& showing);
 
-// The command that puts the plain name back; same rules, no suffix.
-std::optional<std::wstring> composePlainCommand(const Settings& settings, const FriendlyNameReader& friendlyName);
+// The plain name to put back; same rules, no suffix.
+std::optional<std::wstring> composePlainName(const Settings& settings, const ShowingName& showing);
+
+// "/name " + name.
+std::wstring nameCommand(std::wstring_view name);
 
 }  // namespace sonarel

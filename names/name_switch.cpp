@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "names/name_composition.h"
+#include "settings/name_record.h"
 
 namespace sonarel {
 namespace {
@@ -29,26 +29,71 @@ std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName) {
     return L"Software\\Verdalt\\Quorvex2\\" + std::wstring(signinName) + L"\\Preferences\\QuickTexts\\QuickText09";
 }
 
+// Nothing is sent that shows already: a run of songs sends the listening
+// name once, and the messenger is not asked to change the name again and
+// again, which its servers refuse.
 SendOutcome NameSwitch::changeName() {
-    return send(composeListeningCommand(settings_, [&] { return messenger_.myFriendlyName(); }));
+    if (!nameModeChosen(settings_)) return SendOutcome::noModeChosen;
+    ShowingName showing = nameShowing();
+    auto listening = composeListeningName(settings_, showing);
+    if (!listening) return SendOutcome::displayNameUnreadable;
+    if (listening->name == showing.displayName) return SendOutcome::alreadyShows;
+    return send(listening->name, &*listening);
 }
 
 SendOutcome NameSwitch::changeNameBack() {
-    return send(composePlainCommand(settings_, [&] { return messenger_.myFriendlyName(); }));
+    if (!nameModeChosen(settings_)) return SendOutcome::noModeChosen;
+    ShowingName showing = nameShowing();
+    auto plain = composePlainName(settings_, showing);
+    if (!plain) return SendOutcome::displayNameUnreadable;
+    SendOutcome outcome = *plain == showing.displayName ? SendOutcome::alreadyShows : send(*plain, nullptr);
+    if (isSettled(outcome)) notePlainNameBack();
+    return outcome;
+}
+
+LeftBehind NameSwitch::listeningNameLeftBehind() {
+    auto record = readNameRecord(settings_);
+    if (!record) return LeftBehind::no;
+    std::optional<std::wstring> showing = displayName();
+    std::optional<std::wstring> signin;
+    skippingFailure([&] { signin = messenger_.mySigninName(); });
+    if (!showing || !signin) return LeftBehind::cannotTell;
+    return *signin == record->signinName && *showing == record->listeningName ? LeftBehind::yes : LeftBehind::no;
+}
+
+// None when it cannot be read. Text functions end a name at a NUL, so what
+// follows one is no part of it; an empty name is no name the messenger
+// shows.
+std::optional<std::wstring> NameSwitch::displayName() {
+    std::optional<std::wstring> name;
+    skippingFailure([&] { name = messenger_.myFriendlyName(); });
+    if (name) name->resize(std::min(name->size(), name->find(L'\0')));
+    if (name && name->empty()) name.reset();
+    return name;
+}
+
+// A listening name this plug-in sent for the user signed in is no name of
+// the user's own: what it replaced is.
+ShowingName NameSwitch::nameShowing() {
+    ShowingName showing{displayName(), std::nullopt};
+    auto record = showing.displayName ? readNameRecord(settings_) : std::nullopt;
+    if (!record || record->listeningName != *showing.displayName) return showing;
+    std::wstring signin;
+    skippingFailure([&] { signin = messenger_.mySigninName(); });
+    if (signin == record->signinName) showing.replacedName = record->plainName;
+    return showing;
 }
 
 // Shared by both: store the command composed in this call and have the host
 // send it. An older command is never sent again in its place: a restore
 // must not send the listening name, nor a switch the plain one.
-SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
-    // Nothing composed: either no mode is chosen yet, and there is nothing
-    // to send, or the display name could not be read, and it waits.
-    if (!composed) return nameModeChosen(settings_) ? SendOutcome::displayNameUnreadable : SendOutcome::noModeChosen;
+SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice* listening) {
     // Nothing is stored or pressed while the user types or holds a key.
     if (auto waiting = userAtWork()) return *waiting;
-    commandText_ = std::move(composed);
+    commandText_ = nameCommand(name);
     bool stored = false;
-    skippingFailure([&] { stored = storeMessage(*commandText_); });
+    // A listening name without its record could never be given back exactly.
+    skippingFailure([&] { stored = storeMessage(*commandText_) && (!listening || remember(*listening)); });
     // The hot key would send whatever the entry held before.
     if (!stored) return SendOutcome::notStored;
     WindowHandle front = 0;
@@ -58,6 +103,17 @@ SendOutcome NameSwitch::send(std::optional<std::wstring> composed) {
     if (fullScreenInFront()) return SendOutcome::fullScreenInFront;
     if (auto outcome = useCommandConversation(front)) return *outcome;
     return openCommandConversation(front);
+}
+
+bool NameSwitch::remember(const ListeningNameChoice& listening) {
+    writeNameRecord(settings_, NameRecord{messenger_.mySigninName(), listening.replacedName, listening.name});
+    return true;
+}
+
+void NameSwitch::notePlainNameBack() {
+    skippingFailure([&] {
+        if (listeningNameRecorded(settings_)) markPlainNameBack(settings_);
+    });
 }
 
 // The path is built afresh, with a fresh sign-in name, for every use.

@@ -14,6 +14,7 @@
 
 #include "common/name_switcher.h"
 #include "common/window_handle.h"
+#include "names/name_composition.h"
 #include "settings/settings.h"
 
 namespace sonarel {
@@ -106,20 +107,27 @@ struct BringToFrontLimit {
     std::chrono::milliseconds duration{100};
 };
 
+// The settings hold the user's choices, and the record of the name that a
+// listening name replaced, which the switch keeps.
 class NameSwitch {
 public:
-    NameSwitch(const Settings& settings, MessengerLink& messenger, WindowSystem& windows,
-               QuickTextRegistry& registry, BringToFrontLimit limit = {})
+    NameSwitch(Settings& settings, MessengerLink& messenger, WindowSystem& windows, QuickTextRegistry& registry,
+               BringToFrontLimit limit = {})
         : settings_(settings), messenger_(messenger), windows_(windows), registry_(registry), limit_(limit) {}
 
     SendOutcome changeName();
     SendOutcome changeNameBack();
+    LeftBehind listeningNameLeftBehind();
 
     // The last composed command; none until the first composition.
     const std::optional<std::wstring>& commandText() const { return commandText_; }
 
 private:
-    SendOutcome send(std::optional<std::wstring> composed);
+    ShowingName nameShowing();
+    std::optional<std::wstring> displayName();
+    SendOutcome send(const std::wstring& name, const ListeningNameChoice* listening);
+    bool remember(const ListeningNameChoice& listening);
+    void notePlainNameBack();
     bool markAutoSend();
     bool storeMessage(const std::wstring& command);
     std::optional<SendOutcome> pressInForegroundConversation(WindowHandle front);
@@ -132,7 +140,7 @@ private:
     bool fullScreenInFront();
     std::optional<std::wstring> keyPath();
 
-    const Settings& settings_;
+    Settings& settings_;
     MessengerLink& messenger_;
     WindowSystem& windows_;
     QuickTextRegistry& registry_;

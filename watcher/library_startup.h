@@ -15,13 +15,14 @@ namespace sonarel {
 // The thread's single name-switching form, created and loaded on first use.
 class SendTextFormSlot final : public NameSwitcher {
 public:
-    explicit SendTextFormSlot(const Settings& settings) : settings_(settings) {}
+    explicit SendTextFormSlot(Settings& settings) : settings_(settings) {}
     frmSendText& form();
     SendOutcome changeName() override { return form().changeName(); }
     SendOutcome changeNameBack() override { return form().changeNameBack(); }
+    LeftBehind listeningNameLeftBehind() override { return form().listeningNameLeftBehind(); }
 
 private:
-    const Settings& settings_;
+    Settings& settings_;
     std::unique_ptr<frmSendText> form_;
 };
 

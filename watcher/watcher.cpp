@@ -1,5 +1,6 @@
 #include "watcher/watcher.h"
 
+#include "settings/name_record.h"
 #include "watcher/title_logic.h"
 
 namespace sonarel {
@@ -22,19 +23,69 @@ void Watcher::pollTick() {
     if (ticking_) return;
     ScopedFlag running(ticking_);
 
+    decidedThisTick_ = false;
     if (!isSet(settings_.ReadSetting(keys::onOff))) {
-        pending_.reset();  // switched off: the user no longer wants it sent
+        whileSwitchedOff();
         return;
     }
-    decidedThisTick_ = false;
+    switchedOnAgain();
     if (isFound(windows_.findTopLevel(playerClass::winamp3))) {
         checkWinamp3();
     } else if (isFound(windows_.findTopLevel(playerClass::winamp2))) {
         checkWinamp2();
     }
     restoreIfPlayerClosed();
+    repairIfLeftBehind();
     // A tick's own decision replaces a pending one, so a tick sends once.
     if (!decidedThisTick_) retryPendingIfDue();
+}
+
+// Off means the plain name: once, at the first tick that finds the watch
+// off, the plain name is put back when the listening name may show; that
+// restore is retried like any other, and nothing else is sent while off.
+void Watcher::whileSwitchedOff() {
+    if (offSeen_) {
+        retryPendingIfDue();
+        return;
+    }
+    offSeen_ = true;
+    if (pending_ && pending_->decision == NameDecision::listening) pending_.reset();
+    bool mayShow = isSet(state_.winamp2Showing) || isSet(state_.winamp3Showing) ||
+                   (!pending_ && listeningNameRecorded(settings_));
+    if (!mayShow) return;
+    state_.winamp2Showing = flagClear;
+    state_.winamp3Showing = flagClear;
+    traceReason(L"the watch is off while the listening name may show");
+    takeDecision(NameDecision::plain);
+}
+
+// A song that plays when the watch comes on again shows the listening
+// name: the titles seen before are forgotten.
+void Watcher::switchedOnAgain() {
+    if (!offSeen_) return;
+    offSeen_ = false;
+    state_.winamp2Title.clear();
+    state_.winamp3Title.clear();
+}
+
+// Any decision since start-up says what the name should be; without one by
+// the second tick no song plays, and a listening name left behind by a
+// process that ended while one played is put back as a stop would.
+void Watcher::repairIfLeftBehind() {
+    if (!repairDue_) return;
+    if (decidedSinceStart_) {
+        repairDue_ = false;
+        return;
+    }
+    if (++ticksOn_ < 2) return;
+    if (lastRepairLook_ && now_() - *lastRepairLook_ < slowRetryInterval) return;
+    lastRepairLook_ = now_();
+    LeftBehind leftBehind = names_.listeningNameLeftBehind();
+    if (leftBehind == LeftBehind::cannotTell) return;
+    repairDue_ = false;
+    if (leftBehind == LeftBehind::no) return;
+    traceReason(L"a listening name was left behind");
+    takeDecision(NameDecision::plain);
 }
 
 void Watcher::checkWinamp3() {
@@ -89,6 +140,7 @@ void Watcher::restoreName(std::wstring& showing) {
 
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
+    decidedSinceStart_ = true;
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
@@ -102,7 +154,8 @@ void Watcher::commandConversationReady() {
         pending_->openingAnswered)
         return;
     ScopedFlag running(ticking_);
-    if (isSet(settings_.ReadSetting(keys::onOff))) retryPending(true);
+    // While off, only the plain name goes out.
+    if (pending_->decision == NameDecision::plain || isSet(settings_.ReadSetting(keys::onOff))) retryPending(true);
 }
 
 // One attempt a tick; after a run of failures, one every slow interval. A
@@ -139,6 +192,12 @@ void Watcher::trace(const std::wstring& line) {
 namespace {
 
 constexpr std::wstring_view tracePrefix = L"Sonarel: ";
+
+}  // namespace
+
+void Watcher::traceReason(std::wstring_view reason) { trace(std::wstring(tracePrefix) + std::wstring(reason)); }
+
+namespace {
 
 std::wstring_view nameOf(NameDecision decision) {
     return decision == NameDecision::listening ? L"listening name" : L"plain name";

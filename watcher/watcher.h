@@ -95,6 +95,9 @@ public:
     const std::optional<PendingDecision>& pending() const { return pending_; }
 
 private:
+    void whileSwitchedOff();
+    void switchedOnAgain();
+    void repairIfLeftBehind();
     void restoreIfPlayerClosed();
     void switchName(std::wstring& showing);
     void restoreName(std::wstring& showing);
@@ -103,6 +106,7 @@ private:
     void retryPending(bool answeringOpening);
     SendOutcome attempt(NameDecision decision);
     void trace(const std::wstring& line);
+    void traceReason(std::wstring_view reason);
 
     const Settings& settings_;
     PlayerWindows& windows_;
@@ -112,7 +116,18 @@ private:
     WatcherState state_;
     std::optional<PendingDecision> pending_;
     bool decidedThisTick_ = false;
+    bool decidedSinceStart_ = false;
     bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up
+    // Off: the ticks since the watch was switched off have looked whether
+    // the listening name may show, and put the plain name back if so.
+    bool offSeen_ = false;
+    // Repair at start: a process that ended while a song played may have
+    // left the listening name behind. Looked at once no song has played
+    // by the second tick with the watch on, again and again while the
+    // messenger cannot tell.
+    bool repairDue_ = true;
+    int ticksOn_ = 0;
+    std::optional<WatchClock::time_point> lastRepairLook_;
     // A name switch can let messages through (outgoing COM calls); a tick
     // that arrives meanwhile must not start a second switch inside it.
     bool ticking_ = false;

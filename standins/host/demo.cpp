@@ -23,6 +23,7 @@ constexpr wchar_t signin[] = L"ann@example.test";
 constexpr wchar_t plainName[] = L"Ann";
 constexpr wchar_t tag[] = L"I'm listening to:";
 constexpr wchar_t listeningName[] = L"Ann I'm listening to: (!WAT)";
+constexpr wchar_t kListeningCommand[] = L"/name Ann I'm listening to: (!WAT)";
 
 std::optional<std::wstring> playerTitle() {
     HWND player = FindWindowW(L"Winamp v1.x", nullptr);
@@ -149,34 +150,65 @@ int runDemo() {
         timeline.waitFor(settled, deadlineMs);
     };
     auto never = [] { return false; };
-    // A pause or a stop sends the plain name once, and nothing else follows
-    // it on the next tick.
-    auto expectOnePlainSend = [&](const std::string& command, const wchar_t* expectation) {
-        size_t before = host.sent().size();
-        step(command, expectation, plain, 2500);
-        timeline.waitFor(never, 1200);
-        std::vector<std::wstring> texts;
-        for (size_t i = before; i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
-        bool ok = texts == std::vector<std::wstring>{L"/name Ann"};
-        sendsOk = sendsOk && ok;
-        timeline.print(L"check    ", std::to_wstring(texts.size()) + L" send(s) after " +
-                                         std::wstring(command.begin(), command.end()) + L", the plain name only - " +
-                                         (ok ? L"OK" : L"FAILED"));
-    };
-
-    timeline.look();
-    step("open2", L"(the player opens)", never, 1500);
-    step("play2 Bright Morning",
-         L"(the first song: the hidden command conversation opens and carries the listening name)", listening, 2500);
-    sendsOk = listening() && sendsOk;
-    step("play2 Second Song", L"(the next song: the listening name is sent again)", never, 1500);
-    expectOnePlainSend("pause2", L"(paused: the plain name comes back)");
-    step("resume2", L"(playing again: the listening name)", listening, 2500);
-    expectOnePlainSend("stop2", L"(stopped: the plain name)");
     auto check = [&](bool ok, const std::wstring& what) {
         sendsOk = sendsOk && ok;
         timeline.print(L"check    ", what + L" - " + (ok ? L"OK" : L"FAILED"));
     };
+    auto sentSince = [&](size_t before) {
+        std::vector<std::wstring> texts;
+        for (size_t i = before; i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
+        return texts;
+    };
+    // A pause, a stop or the watch switched off sends the plain name once,
+    // and nothing else follows it on the next tick.
+    auto expectOnePlainSend = [&](const std::wstring& what, const std::function<void()>& act) {
+        size_t before = host.sent().size();
+        act();
+        timeline.waitFor(plain, 2500);
+        timeline.waitFor(never, 1200);
+        auto texts = sentSince(before);
+        check(texts == std::vector<std::wstring>{L"/name Ann"},
+              std::to_wstring(texts.size()) + L" send(s) after " + what + L", the plain name only");
+    };
+    auto playerStep = [&](const std::string& command, const wchar_t* expectation) {
+        return [&, command, expectation] { step(command, expectation, never, 0); };
+    };
+    auto hostCommand = [&](const wchar_t* command, const wchar_t* expectation) {
+        timeline.look();
+        CommandResult result = plugin.parseCommand(command);
+        timeline.print(L"demo     ", std::wstring(L"host command: ") + command + L" -> " +
+                                         (result.handled ? L"True" : L"False"));
+        timeline.print(L"         ", expectation);
+    };
+
+    timeline.look();
+    step("open2", L"(the player opens)", never, 1500);
+    {
+        size_t before = host.sent().size();
+        step("play2 Bright Morning",
+             L"(the first song: the hidden command conversation opens and carries the listening name)", listening,
+             2500);
+        size_t first = host.sent().size() - before;
+        step("play2 Second Song", L"(the next song: the listening name shows already, nothing is sent)", never, 1500);
+        step("play2 Night Drive", L"(and the one after it)", never, 1500);
+        size_t next = host.sent().size() - before - first;
+        check(listening() && first == 1 && next == 0,
+              L"a run of 3 songs: " + std::to_wstring(first) + L" send for the first, " + std::to_wstring(next) +
+                  L" for the next ones");
+    }
+    expectOnePlainSend(L"pause2", playerStep("pause2", L"(paused: the plain name comes back)"));
+    step("resume2", L"(playing again: the listening name)", listening, 2500);
+    expectOnePlainSend(L"/xwinampoff", [&] {
+        hostCommand(L"/xwinampoff", L"(the watch is switched off while a song plays: the plain name comes back)");
+    });
+    {
+        size_t before = host.sent().size();
+        hostCommand(L"/xwinampon", L"(on again: the song that plays shows the listening name, without a new song)");
+        bool back = timeline.waitFor(listening, 2500);
+        check(back && sentSince(before) == std::vector<std::wstring>{kListeningCommand},
+              L"switched on again, the listening name came back without a new song");
+    }
+    expectOnePlainSend(L"stop2", playerStep("stop2", L"(stopped: the plain name)"));
 
     // The user types in the host's window every 300 ms for 3 s, and the
     // player starts a song after the first second.
@@ -222,11 +254,14 @@ int runDemo() {
 
     plugin.uninitialize();
     std::wstring finalName = messenger.friendlyName();
-    bool ok = playerOk && sendsOk && timeline.nameChanges >= 4 && finalName == plainName;
+    int repeated = 0;  // a name command the same as the one before it
+    for (size_t i = 1; i < host.sent().size(); ++i) repeated += host.sent()[i].text == host.sent()[i - 1].text;
+    bool ok = playerOk && sendsOk && timeline.nameChanges >= 4 && finalName == plainName && repeated == 0;
     printLine(L"summary: " + std::to_wstring(timeline.titles) + L" player titles, " +
               std::to_wstring(host.sent().size()) + L" name commands sent by the host, " +
-              std::to_wstring(timeline.nameChanges) + L" display-name changes, final name \"" + finalName + L"\" - " +
-              (ok ? L"OK" : L"FAILED"));
+              (repeated ? std::to_wstring(repeated) + L" the same as the one before" : L"no two the same in a row") +
+              L", " + std::to_wstring(timeline.nameChanges) + L" display-name changes, final name \"" + finalName +
+              L"\" - " + (ok ? L"OK" : L"FAILED"));
     return ok ? 0 : 1;
 }
 

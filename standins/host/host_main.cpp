@@ -1,5 +1,6 @@
 // sonarel-host: a stand-in for the messenger add-on that hosts the plug-in.
 //   sonarel-host.exe [--friendly NAME] [--signin NAME] [--seconds N] [COMMAND...]
+// (the line "crash" on standard input ends it the hard way)
 //   sonarel-host.exe --demo
 // It registers the plug-in beside it and the stand-in messenger, creates the
 // plug-in by ProgID, prints what the plug-in publishes, hands each COMMAND
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -24,6 +26,8 @@ using namespace sonarel;
 using namespace sonarel::standin;
 
 namespace {
+
+constexpr UINT crashExitCode = 3;
 
 struct Options {
     bool demo = false;
@@ -47,11 +51,14 @@ Options parse(int argc, wchar_t** argv) {
     return options;
 }
 
-// Posts WM_QUIT to the main thread when standard input ends.
+// Posts WM_QUIT to the main thread when standard input ends. The line
+// "crash" ends the host the hard way instead, as a crash would: nothing
+// is torn down and the plug-in is told nothing.
 void quitAtEndOfInput(DWORD mainThread) {
     std::thread([mainThread] {
         char buffer[256];
         while (fgets(buffer, sizeof(buffer), stdin)) {
+            if (std::string_view(buffer).starts_with("crash")) TerminateProcess(GetCurrentProcess(), crashExitCode);
         }
         PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
     }).detach();

@@ -46,7 +46,7 @@ void QuickTextHost::hotKey(const ConversationInfo& conversation) {
     if (!message || readNumber(path, L"AutoSend") == 0) return;  // nothing to send at once
     sent_.push_back({conversation.contact, *message});
     ++sentCount_;
-    if (message->starts_with(nameCommand)) messenger_.setFriendlyName(message->substr(nameCommand.size()));
+    if (message->starts_with(nameCommand)) messenger_.requestFriendlyName(message->substr(nameCommand.size()));
     if (onSent) onSent(sent_.back());
 }
 

@@ -56,6 +56,8 @@ public:
     std::map<Member, Answer> answers;
     HRESULT creationFailure = S_OK;
     bool closeOnContactsRead = false;
+    bool shortenLongNames = false;
+    int refusedNames = 0;
     bool failNextHandleRead = false;
     // How the member answers this call; asUsual when no switch is set. A
     // one-shot failure is used up by the call it fails.

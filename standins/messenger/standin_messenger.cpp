@@ -175,6 +175,21 @@ void StandInMessenger::revokeClassObject() {
 
 std::wstring StandInMessenger::friendlyName() const { return state_->friendlyName; }
 void StandInMessenger::setFriendlyName(std::wstring name) { state_->friendlyName = std::move(name); }
+bool StandInMessenger::requestFriendlyName(std::wstring name) {
+    if (name.size() > longestDisplayName) {
+        if (!state_->shortenLongNames) {
+            ++state_->refusedNames;
+            return false;
+        }
+        name.resize(longestDisplayName);
+    }
+    state_->friendlyName = std::move(name);
+    return true;
+}
+
+void StandInMessenger::shortenLongNames(bool shorten) { state_->shortenLongNames = shorten; }
+int StandInMessenger::refusedNames() const { return state_->refusedNames; }
+
 std::wstring StandInMessenger::signinName() const { return state_->signinName; }
 
 HWND StandInMessenger::openConversation(std::wstring contact) {

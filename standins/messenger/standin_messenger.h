@@ -40,6 +40,9 @@ enum class WindowEvent { created, destroyed };
 // Called when Alt+0 is pressed in a conversation window.
 using HotKeyHandler = std::function<void(const ConversationInfo& conversation)>;
 
+// The longest display name the messenger keeps, in UTF-16 units.
+inline constexpr size_t longestDisplayName = 129;
+
 class StandInMessenger {
 public:
     StandInMessenger(std::wstring signinName, std::wstring friendlyName);
@@ -55,6 +58,12 @@ public:
 
     std::wstring friendlyName() const;
     void setFriendlyName(std::wstring name);
+    // The user's own request for a new display name, as a "/name" command
+    // makes it: one longer than the messenger keeps is refused, and the
+    // name stays, or it is cut to fit where the messenger is told to.
+    bool requestFriendlyName(std::wstring name);
+    void shortenLongNames(bool shorten);
+    int refusedNames() const;
     std::wstring signinName() const;
 
     // Opens a conversation as the user would; returns its window.

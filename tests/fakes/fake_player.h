@@ -54,9 +54,15 @@ public:
     std::vector<std::string> calls;
     std::function<void()> during;          // runs inside each call
     SendOutcome outcome = SendOutcome::sent;  // what every call answers
+    LeftBehind leftBehind = LeftBehind::no;  // what a look at the start-up name answers
+    int leftBehindLooks = 0;
 
     SendOutcome changeName() override { return record("changeName"); }
     SendOutcome changeNameBack() override { return record("changeNameBack"); }
+    LeftBehind listeningNameLeftBehind() override {
+        ++leftBehindLooks;
+        return leftBehind;
+    }
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 
 private:

@@ -1,6 +1,8 @@
 #pragma once
 // An in-memory settings store for tests of the pure logic.
 #include <map>
+#include <set>
+#include <stdexcept>
 #include <string>
 
 #include "settings/settings.h"
@@ -18,10 +20,12 @@ public:
         return it == values_.end() ? std::wstring() : it->second;
     }
     void WriteSetting(std::wstring_view key, std::wstring_view value) override {
+        if (refused.count(std::wstring(key))) throw std::runtime_error("the store refuses it");
         values_[std::wstring(key)] = std::wstring(value);
     }
 
     mutable int reads = 0;
+    std::set<std::wstring> refused;  // keys whose writes fail
 
 private:
     std::map<std::wstring, std::wstring> values_;

@@ -1,9 +1,26 @@
-// Name composition with arbitrary stored texts and display names.
+// Name composition with arbitrary stored texts and display names: names
+// always fit, keep their suffix, and never end a shortened part inside a
+// surrogate pair.
 #include <cstdlib>
 
 #include "names/name_composition.h"
 #include "tests/fakes/fake_settings.h"
 #include "tests/fuzz/fuzz_input.h"
+
+namespace {
+
+// A cut text is a prefix of the text and the mark, fits its room, and
+// does not end in the first half of a surrogate pair.
+bool cutWell(const std::wstring& text, size_t room, const std::wstring& cut) {
+    if (cut == text) return text.size() <= room;
+    if (room == 0) return cut.empty();
+    if (cut.size() > room || cut.empty() || cut.back() != sonarel::shortenedMark) return false;
+    size_t kept = cut.size() - 1;
+    bool endsInHigh = kept > 0 && cut[kept - 1] >= 0xD800 && cut[kept - 1] <= 0xDBFF;
+    return text.compare(0, kept, cut, 0, kept) == 0 && !endsInHigh;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sonarel;
@@ -11,20 +28,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     testing::FakeSettings settings;
     for (auto key : {keys::CurrentName, keys::CustomName, keys::CurrentTag, keys::CustomNameNotPl, keys::CustomNamePl,
                      keys::CustomTagPl}) {
-        settings.WriteSetting(key, in.byte() & 1 ? std::wstring(L"1") : in.text(40));
+        settings.WriteSetting(key, in.byte() & 1 ? std::wstring(L"1") : in.text(in.byte() & 1 ? 160 : 40));
     }
-    std::wstring friendly = in.text(200);
-    FriendlyNameReader reader = [&] { return friendly; };
-    auto listening = composeListeningCommand(settings, reader);
-    auto plain = composePlainCommand(settings, reader);
-    if (listening.has_value() != plain.has_value()) {
-        // Only the friendly name can make one mode compose and not the other.
-        if (!friendly.empty()) std::abort();
-    }
-    if (listening && (listening->rfind(nameCommandPrefix, 0) != 0 || !listening->ends_with(listeningSuffix)))
+    ShowingName showing;
+    if (in.byte() & 1) showing.displayName = in.text(200);
+    if (in.byte() % 4 == 0) showing.replacedName = in.text(200);
+    auto listening = composeListeningName(settings, showing);
+    auto plain = composePlainName(settings, showing);
+    // Both compose, or neither does.
+    if (listening.has_value() != plain.has_value()) std::abort();
+    if (listening && (!listening->name.ends_with(listeningSuffix) || listening->name.size() > maxDisplayNameLength))
         std::abort();
-    if (plain && plain->rfind(nameCommandPrefix, 0) != 0) std::abort();
-    std::wstring base = plainName(friendly, settings.ReadSetting(keys::CurrentTag));
-    if (friendly.compare(0, base.size(), base) != 0) std::abort();
+    if (plain && plain->size() > maxDisplayNameLength) std::abort();
+    std::wstring text = in.text(200);
+    size_t room = in.byte();
+    if (!cutWell(text, room, shortened(text, room))) std::abort();
+    if (showing.displayName) {
+        std::wstring base = plainName(*showing.displayName, settings.ReadSetting(keys::CurrentTag));
+        if (showing.displayName->compare(0, base.size(), base) != 0) std::abort();
+    }
     return 0;
 }

@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 7: windows.winamp2ClosesBeforeRead = in.byte() & 1; break;
         }
         names.outcome = static_cast<SendOutcome>(in.byte() % 8);
+        names.leftBehind = static_cast<LeftBehind>(in.byte() % 3);
         names.calls.clear();
         watcher.pollTick();
         // At most the reader's decision and the restore step's; a retry only

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "names/name_switch.h"
+#include "settings/name_record.h"
 #include "tests/fakes/fake_name_switch.h"
 #include "tests/fakes/fake_settings.h"
 
@@ -44,6 +45,7 @@ TEST_F(NameSwitchTest, ConversationInFrontTakesTheKeysAndNothingElseMoves) {
     EXPECT_TRUE(messenger.openedWith.empty());
 
     windows.refusesKeys = true;  // the window system takes fewer keys
+    messenger.friendlyName = kListening.substr(6);  // as the host made it
     EXPECT_EQ(names.changeNameBack(), SendOutcome::keysRefused);
 }
 
@@ -61,6 +63,7 @@ TEST_F(NameSwitchTest, ForegroundClassMustMatchExactly) {
 
 TEST_F(NameSwitchTest, RecordedCommandConversationIsBroughtToFrontPressedAndHidden) {
     messenger.recorded = {{3, L"bob@example.test"}, {4, L"x", true}, {7, L"Debug.Window"}, {8, L"Debug.Window"}};
+    messenger.friendlyName = kListening.substr(6);
     EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
     EXPECT_EQ(message(), L"/name Ann");
     // The first match is used; a window whose contact cannot be read is skipped.
@@ -91,6 +94,7 @@ TEST_F(NameSwitchTest, WithoutACommandConversationOneIsOpenedRecordedAndHiddenWi
         EXPECT_EQ(fresh.recorded[0].hWnd, 900u);
         if (listFails) continue;  // the record cannot be read
 
+        fresh.friendlyName = kListening.substr(6);
         EXPECT_EQ(switcher.changeNameBack(), SendOutcome::sent);
         EXPECT_EQ(fresh.openedWith.size(), 1u) << "not opened again";
         EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 900", "press in 900", "hide 900"}));
@@ -252,6 +256,104 @@ TEST_F(NameSwitchTest, GoneCommandConversationsAreDroppedAndUnreadableOnesKept) 
     }
 }
 
+// The name a listening name replaced is recorded when it is sent, and a
+// restore gives back exactly that; a name the user set by hand is left
+// alone, and nothing is sent that already shows.
+TEST_F(NameSwitchTest, TheReplacedNameIsRememberedAndGivenBackExactly) {
+    conversationInFront(42);
+    const std::wstring longName = L"Ann " + std::wstring(106, L'e');
+    const std::wstring shortListening = L"Ann " + std::wstring(99, L'e') + L"\u2026 I'm listening to: (!WAT)";
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool listening;
+        SendOutcome outcome;
+        std::optional<std::wstring> sent;  // the name the host makes the display name
+        std::optional<std::wstring> recordedPlain;
+    };
+    auto show = [&](std::wstring name) { return [&, name] { messenger.friendlyName = name; }; };
+    const Step steps[] = {
+        {"an empty tag: the whole name",
+         [&] {
+             settings.WriteSetting(L"CurrentTag", L"");
+             messenger.friendlyName = L"Ann Lee";
+         },
+         true, SendOutcome::sent,
+         L"Ann Lee  (!WAT)", L"Ann Lee"},
+        {"the next song", [] {}, true, SendOutcome::alreadyShows, std::nullopt, L"Ann Lee"},
+        {"a stop", [] {}, false, SendOutcome::sent, L"Ann Lee", std::nullopt},
+        {"a stop again", [] {}, false, SendOutcome::alreadyShows, std::nullopt, std::nullopt},
+        {"a long name is shortened",
+         [&] {
+             settings.WriteSetting(L"CurrentTag", L"I'm listening to:");
+             messenger.friendlyName = longName;
+         },
+         true, SendOutcome::sent, shortListening, longName},
+        {"and comes back whole", [] {}, false, SendOutcome::sent, longName, std::nullopt},
+        {"a song", [] {}, true, SendOutcome::sent, shortListening, longName},
+        {"the user sets a name by hand", show(L"Ann (away)"), false, SendOutcome::alreadyShows, std::nullopt,
+         std::nullopt},
+        {"a song", [] {}, true, SendOutcome::sent, L"Ann (away) I'm listening to: (!WAT)", L"Ann (away)"},
+        {"another user signs in with that name", [&] { messenger.signinName = L"bob@example.test"; }, false,
+         SendOutcome::sent, L"Ann (away)", std::nullopt},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        registry.writes.clear();
+        windows.log.clear();
+        EXPECT_EQ(step.listening ? names.changeName() : names.changeNameBack(), step.outcome) << step.what;
+        EXPECT_EQ(windows.log.empty(), !step.sent) << step.what;
+        EXPECT_EQ(registry.writes.empty(), !step.sent) << step.what;
+        if (step.sent) {
+            auto path = quickTextKeyPath(messenger.signinName);
+            EXPECT_EQ(std::get<std::wstring>(*registry.value(*path, L"Message")), L"/name " + *step.sent) << step.what;
+            messenger.friendlyName = *step.sent;  // as the host makes it
+        }
+        auto record = readNameRecord(settings);
+        EXPECT_EQ(record ? std::optional(record->plainName) : std::nullopt, step.recordedPlain) << step.what;
+    }
+}
+
+// Without its record a listening name is not sent: the restore could not
+// give back the name it replaced.
+TEST_F(NameSwitchTest, AListeningNameWhoseRecordCannotBeWrittenIsNotSent) {
+    conversationInFront(42);
+    settings.refused = {L"RecordPlainName"};
+    EXPECT_EQ(names.changeName(), SendOutcome::notStored);
+    EXPECT_TRUE(windows.log.empty());
+    EXPECT_FALSE(listeningNameRecorded(settings));
+}
+
+TEST_F(NameSwitchTest, ListeningNameLeftBehindTable) {
+    const std::wstring listening = kListening.substr(6);
+    struct Case {
+        const char* what;
+        const wchar_t* recordSent;
+        std::wstring showing;
+        const wchar_t* signin;
+        bool messengerFails;
+        LeftBehind answer;
+    };
+    const Case cases[] = {
+        {"left behind", L"1", listening, L"ann@example.test", false, LeftBehind::yes},
+        {"restored since", L"0", listening, L"ann@example.test", false, LeftBehind::no},
+        {"changed by hand", L"1", L"Ann (away)", L"ann@example.test", false, LeftBehind::no},
+        {"another user", L"1", listening, L"bob@example.test", false, LeftBehind::no},
+        {"no messenger", L"1", listening, L"ann@example.test", true, LeftBehind::cannotTell},
+        {"no messenger, nothing recorded", L"", listening, L"ann@example.test", true, LeftBehind::no},
+    };
+    for (const Case& c : cases) {
+        FakeSettings store{{L"RecordSigninName", L"ann@example.test"}, {L"RecordPlainName", L"Ann"},
+                           {L"RecordListeningName", listening}, {L"RecordListeningSent", c.recordSent}};
+        FakeMessenger user;
+        user.friendlyName = c.showing;
+        user.signinName = c.signin;
+        user.friendlyNameFails = user.signinNameFails = c.messengerFails;
+        NameSwitch switcher{store, user, windows, registry};
+        EXPECT_EQ(switcher.listeningNameLeftBehind(), c.answer) << c.what;
+    }
+}
+
 TEST(QuickTextKeyPath, SigninNameIsUsedOnlyWhenItNamesOneKey) {
     EXPECT_EQ(quickTextKeyPath(L"ann@example.test"), kPath);
     EXPECT_EQ(quickTextKeyPath(L""), std::nullopt);
@@ -331,8 +433,8 @@ TEST_F(NameSwitchTest, NothingIsPressedUnlessTheEntryWasStored) {
 }
 
 TEST_F(NameSwitchTest, EveryPathIsBuiltWithAFreshSigninName) {
-    names.changeName();  // AutoSend absent: read, write, then the message
-    EXPECT_EQ(messenger.signinReads, 3);
+    names.changeName();  // AutoSend absent: read, write, then the message, and the record
+    EXPECT_EQ(messenger.signinReads, 4);
     EXPECT_EQ(registry.writes, (std::vector<std::wstring>{kPath + L"|AutoSend", kPath + L"|Message"}));
 }
 

@@ -15,7 +15,8 @@ TEST_P(GateTest, AnythingButExactlyOneEndsTheTickAfterTheSettingsRead) {
     settings.WriteSetting(keys::onOff, GetParam());
     windows.open(playerClass::winamp2);
     windows.winamp2Text = L"1. Song - Winamp";
-    state.winamp3Showing = L"1";  // would restore if the tick went on
+    watcher.pollTick();  // the first tick off finds no listening name that may show
+    settings.reads = 0;
 
     watcher.pollTick();
 
@@ -157,20 +158,104 @@ TEST_F(TickTest, TickArrivingDuringANameSwitchDoesNothing) {
     EXPECT_EQ(names.take(), Calls{kSwitch});
 }
 
-TEST_F(TickTest, SwitchingOffKeepsFlagsAndTitlesForWhenItIsOnAgain) {
+// Off means the plain name: the watch switched off while the listening
+// name may show puts the plain name back, once, and retries it while off;
+// on again, a song that plays shows the listening name at once.
+TEST_F(TickTest, OffPutsThePlainNameBackAndOnAgainShowsTheSong) {
     windows.open(playerClass::winamp2);
     windows.winamp2Text = L"Song";
-    watcher.pollTick();
-    names.take();
-    settings.WriteSetting(keys::onOff, L"0");
-    windows.close(playerClass::winamp2);
-    watcher.pollTick();
-    EXPECT_TRUE(names.calls.empty());
-    EXPECT_EQ(state.winamp2Showing, L"1");
+    auto turn = [&](const wchar_t* onOff) { settings.WriteSetting(keys::onOff, onOff); };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        Calls calls;
+    };
+    const Step steps[] = {
+        {"a song plays", [] {}, {kSwitch}},
+        {"off while it shows: one restore", [&] { turn(L"0"); }, {kRestore}},
+        {"off: quiet", [] {}, {}},
+        {"on again while the song plays", [&] { turn(L"1"); }, {kSwitch}},
+        {"off, and the restore fails",
+         [&] {
+             turn(L"0");
+             names.outcome = SendOutcome::notInFront;
+         },
+         {kRestore}},
+        {"retried while off", [] {}, {kRestore}},
+        {"sent", [&] { names.outcome = SendOutcome::sent; }, {kRestore}},
+        {"then quiet", [] {}, {}},
+        {"on again with the player closed", [&] {
+             turn(L"1");
+             windows.close(playerClass::winamp2);
+         }, {}},
+        {"off with nothing showing", [&] { turn(L"0"); }, {}},
+        {"on, and a song whose switch fails", [&] {
+             turn(L"1");
+             windows.open(playerClass::winamp2);
+             names.outcome = SendOutcome::notInFront;
+         }, {kSwitch}},
+        {"off: the switch is dropped for the restore", [&] { turn(L"0"); }, {kRestore}},
+        {"the restore alone is retried", [&] { names.outcome = SendOutcome::sent; }, {kRestore}},
+        {"on again", [&] { turn(L"1"); }, {kSwitch}},
+        {"a listening name recorded and not restored, flags clear", [&] {
+             state.winamp2Showing = L"0";
+             settings.WriteSetting(L"RecordListeningSent", L"1");
+             turn(L"0");
+         }, {kRestore}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        watcher.pollTick();
+        EXPECT_EQ(names.take(), step.calls) << step.what;
+    }
+    EXPECT_EQ(state.winamp2Showing, L"0");
+}
 
-    settings.WriteSetting(keys::onOff, L"1");
-    watcher.pollTick();
-    EXPECT_EQ(names.take(), Calls{kRestore});
+// A process that ended while a song played may have left the listening
+// name behind: when no song plays by the second tick, it is put back.
+TEST_F(TickTest, RepairAtStartTable) {
+    struct Case {
+        const char* what;
+        std::function<void(FakePlayerWindows&)> player;
+        std::vector<LeftBehind> answers;  // what each look finds
+        std::vector<Calls> ticks;
+        int looks;
+    };
+    auto none = [](FakePlayerWindows&) {};
+    const Case cases[] = {
+        {"no player, left behind", none, {LeftBehind::yes}, {{}, {kRestore}, {}, {}}, 1},
+        {"no player, nothing left", none, {LeftBehind::no}, {{}, {}, {}, {}}, 1},
+        {"a stopped player restores at its first title",
+         [](FakePlayerWindows& w) {
+             w.open(playerClass::winamp2);
+             w.winamp2Text = L"Song [Stopped]";
+         },
+         {LeftBehind::yes}, {{kRestore}, {}, {}}, 0},
+        {"a song plays",
+         [](FakePlayerWindows& w) {
+             w.open(playerClass::winamp2);
+             w.winamp2Text = L"Song";
+         },
+         {LeftBehind::yes}, {{kSwitch}, {}, {}}, 0},
+        {"a player without a title", [](FakePlayerWindows& w) { w.open(playerClass::winamp3); },
+         {LeftBehind::yes}, {{}, {kRestore}}, 1},
+        {"the messenger cannot tell: looked at again after ten seconds", none,
+         {LeftBehind::cannotTell, LeftBehind::yes}, {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {kRestore}}, 2},
+    };
+    for (const Case& c : cases) {
+        FakePlayerWindows player;
+        c.player(player);
+        RecordingSwitcher recorder;
+        WatchClock::time_point clock{};
+        Watcher w(settings, player, recorder, [&] { return clock; });
+        for (size_t i = 0; i < c.ticks.size(); ++i) {
+            recorder.leftBehind = c.answers[std::min<size_t>(recorder.leftBehindLooks, c.answers.size() - 1)];
+            w.pollTick();
+            clock += std::chrono::seconds(1);
+            EXPECT_EQ(recorder.take(), c.ticks[i]) << c.what << ", tick " << i + 1;
+        }
+        EXPECT_EQ(recorder.leftBehindLooks, c.looks) << c.what;
+    }
 }
 
 // A decision whose hot key was not pressed is tried again on the ticks that
@@ -196,7 +281,7 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
         EXPECT_EQ(recorder.take(), (Calls{kSwitch, kSwitch, kSwitch})) << static_cast<int>(outcome);
         EXPECT_FALSE(w.pending());
     }
-    for (SendOutcome done : {SendOutcome::sent, SendOutcome::noModeChosen}) {
+    for (SendOutcome done : {SendOutcome::sent, SendOutcome::alreadyShows, SendOutcome::noModeChosen}) {
         names.outcome = done;
         windows.open(playerClass::winamp3);
         windows.winamp3Text = L"Song " + std::to_wstring(static_cast<int>(done));
@@ -234,18 +319,19 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
         {"slow again", [&] { tickAfter(9); }, {}},
         {"a new decision counts afresh", [&] { tickAfter(1, L"Next"); }, {kSwitch}},
         {"retried on the next tick", [&] { tickAfter(1); }, {kSwitch}},
-        {"switched off: dropped",
+        {"switched off: the switch gives way to the restore",
          [&] {
              settings.WriteSetting(keys::onOff, L"0");
+             names.outcome = SendOutcome::sent;
              tickAfter(1);
          },
-         {}},
-        {"on again: nothing left to retry",
+         {kRestore}},
+        {"on again: the song shows again",
          [&] {
              settings.WriteSetting(keys::onOff, L"1");
              tickAfter(1);
          },
-         {}},
+         {kSwitch}},
         {"a conversation that opens is used at once",
          [&] {
              names.outcome = SendOutcome::conversationOpened;

@@ -22,16 +22,16 @@ void switchAndRestore(DirectChain& chain, Titles& titles) {
 bool deliversAgain(DirectChain& chain, Titles& titles) {
     bool switched = false;
     for (int attempt = 0; attempt < 3 && !switched; ++attempt) {
-        long long before = chain.host.sentCount();
         showAndTick(chain, titles.playing());
-        switched = waitUntil([&] { return chain.host.sentCount() > before; }, 1s) && !chain.host.sent().empty() &&
-                   chain.host.sent().back().text == kListeningCommand;
+        switched = waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, 1s);
     }
-    if (!switched || chain.messenger.friendlyName() != kListeningName) return false;
+    // Only ever the listening command; none at all when it showed already.
+    if (!switched || (!chain.host.sent().empty() && chain.host.sent().back().text != kListeningCommand)) return false;
+    long long before = chain.host.sentCount();
     showAndTick(chain, titles.stopped());
     chain.tick();
     return waitUntil([&] {
-        return !chain.host.sent().empty() && chain.host.sent().back().text == L"/name Ann" &&
+        return chain.host.sentCount() > before && chain.host.sent().back().text == L"/name Ann" &&
                chain.messenger.friendlyName() == kPlainName;
     }, 2s);
 }

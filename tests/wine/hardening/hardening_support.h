@@ -25,9 +25,10 @@ void showAndTick(DirectChain& chain, const std::wstring& title);
 void switchAndRestore(DirectChain& chain, Titles& titles);
 
 // True when, within a few switches (the first may have to open the command
-// conversation), the host receives the listening command and the display
-// name becomes the listening name; then a restore must bring back the
-// plain name. This is what "nothing lost" means for the switches to come.
+// conversation), the display name becomes the listening name, through the
+// host's listening command or shown already; then a restore must bring
+// back the plain name through the host. This is what "nothing lost" means
+// for the switches to come.
 bool deliversAgain(DirectChain& chain, Titles& titles);
 
 }  // namespace sonarel::testing

@@ -59,7 +59,9 @@ TEST(MessengerBadInput, EveryMemberAnsweringBadlyLosesNothing) {
                 // Half the cases start with the command conversation open,
                 // half have to open it while the messenger answers badly.
                 bool openFirst = static_cast<int>(how) % 2 == 0;
-                if (openFirst) ASSERT_TRUE(chain.openCommandConversation(titles.playing())) << what;
+                if (openFirst) {
+                    ASSERT_TRUE(chain.openCommandConversation(titles.playing())) << what;
+                }
                 chain.messenger.answer(c.member, how);
 
                 long long before = chain.names.calls();
@@ -145,9 +147,10 @@ TEST(MessengerBadInput, ConversationClosedBetweenSearchAndKeyPress) {
         long long sentBefore = chain.host.sentCount();
 
         chain.messenger.closeConversationWhenContactsAreRead();
-        showAndTick(chain, titles.playing());
+        showAndTick(chain, titles.stopped());
         EXPECT_FALSE(IsWindow(first));
         ASSERT_TRUE(waitUntil([&] { return chain.host.sentCount() == sentBefore + 1; }, 2s));
+        EXPECT_EQ(chain.host.sent().back().text, L"/name Ann");
         EXPECT_EQ(chain.host.sent().back().contact, L"Debug.Window");
         ASSERT_EQ(chain.commandConversations().size(), 1u);
         EXPECT_NE(chain.commandConversations()[0], first);

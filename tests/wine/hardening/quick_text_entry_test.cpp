@@ -58,6 +58,7 @@ TEST(QuickTextEntry, AutoSendIsWrittenAsOneExactlyWhenItReadsAsZero) {
             writeRegValue(HKEY_CURRENT_USER, path, L"AutoSend", c.stored.type, c.stored.data.data(),
                           static_cast<DWORD>(c.stored.data.size()));
             long long before = chain.host.sentCount();
+            chain.messenger.setFriendlyName(kPlainName);  // set by hand, so that the song sends again
             showAndTick(chain, titles.playing());
             EXPECT_EQ(readRaw(path, L"AutoSend"), c.readsAsZero ? one : c.stored) << c.what;
             EXPECT_TRUE(waitUntil([&] { return chain.host.sentCount() == before + 1; }, 2s)) << c.what;

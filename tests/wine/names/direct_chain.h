@@ -29,6 +29,7 @@ public:
         ++restores;
         return counted(names_.changeNameBack());
     }
+    LeftBehind listeningNameLeftBehind() override { return names_.listeningNameLeftBehind(); }
     long long calls() const { return switches + restores; }
     long long switches = 0;
     long long restores = 0;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_store.h"
+#include "tests/wine/support/standin_player.h"
 #include "tests/wine/support/wine_test_support.h"
 
 namespace sonarel::testing {
@@ -32,6 +33,29 @@ TEST(HostProgram, DemoSwitchesToTheListeningNameAndBack) {
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     EXPECT_NE(result.output.find("sent \"/name Ann I'm listening to: (!WAT)\""), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("final name \"Ann\" - OK"), std::string::npos) << result.output;
+}
+
+// A host that crashes while a song plays leaves the listening name
+// showing, as the messenger's server keeps it; the next start, with the
+// player closed, puts the plain name back.
+TEST(HostProgram, AListeningNameLeftByACrashIsPutBackAtTheNextStart) {
+    CleanSettings clean;
+    SettingsStore settings;
+    settings.WriteSetting(keys::CurrentName, flagSet);
+    settings.WriteSetting(keys::CurrentTag, L"I'm listening to:");
+    StandInPlayer player;
+    player.run("open2");
+    player.run("play2 Song");
+    {
+        ChildProcess first(host() + L" --friendly Ann");
+        ASSERT_TRUE(first.waitForLine("display name: Ann I'm listening to: (!WAT)", 15s));
+        first.sendLine("crash");
+        EXPECT_EQ(first.waitForExit(), 3u);
+    }
+    player.run("close2");
+    ChildProcess next(host() + L" --friendly \"Ann I'm listening to: (!WAT)\"");
+    EXPECT_TRUE(next.waitForLine("sent in Debug.Window: /name Ann", 15s));
+    EXPECT_TRUE(next.waitForLine("display name: Ann"));
 }
 
 }  // namespace

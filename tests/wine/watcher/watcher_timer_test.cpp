@@ -109,7 +109,9 @@ TEST_F(WatcherOnTimerTest, Winamp2PlayStopResumeAndClose) {
     EXPECT_LE(callTicks.back(), closed + 1);
 }
 
-TEST_F(WatcherOnTimerTest, SwitchedOffNothingHappensAndOnAgainItGoesOn) {
+// Off puts the plain name back once and then does nothing; on again, the
+// song that plays shows the listening name without waiting for the next.
+TEST_F(WatcherOnTimerTest, SwitchedOffThePlainNameComesBackAndOnAgainTheSongShows) {
     command("open2");
     command("play2 First");
     ASSERT_TRUE(waitUntil([&] { return !names.calls.empty(); }, 4s));
@@ -118,13 +120,16 @@ TEST_F(WatcherOnTimerTest, SwitchedOffNothingHappensAndOnAgainItGoesOn) {
     settings.WriteSetting(keys::onOff, flagClear);
     command("play2 Second");  // the reader would switch
     passTicks(2);
-    command("close2");        // the restore step would restore
+    EXPECT_EQ(names.take(), Calls{kRestore});
+    EXPECT_EQ(watcher.state().winamp2Showing, L"0");
     passTicks(1);
     EXPECT_EQ(names.take(), Calls{});
-    EXPECT_EQ(watcher.state().winamp2Showing, L"1");
 
     settings.WriteSetting(keys::onOff, flagSet);
     passTicks(1);
+    EXPECT_EQ(names.take(), Calls{kSwitch});
+    command("close2");
+    passTicks(2);
     EXPECT_EQ(names.take(), Calls{kRestore});
 }
 
