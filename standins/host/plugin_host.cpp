@@ -58,12 +58,14 @@ std::vector<PublishedCommand> PluginHost::publishedCommands(long count) {
     return commands;
 }
 
-CommandResult PluginHost::parseCommand(const std::wstring& command) {
+CommandResult PluginHost::parseCommand(const std::wstring& command) { return standin::parseCommand(plugin_.Get(), command); }
+
+CommandResult parseCommand(IDispatch* plugin, const std::wstring& command) {
     Variant sCommand(command), sCommandArg(std::wstring_view(L"")), oConversationWnd;
     oConversationWnd.get()->vt = VT_DISPATCH;
     oConversationWnd.get()->pdispVal = nullptr;
     ByRef<std::wstring> sResult(L"");
-    Variant handled = callMethod(plugin_.Get(), L"ParseCommand",
+    Variant handled = callMethod(plugin, L"ParseCommand",
                                  {sCommand.get(), sCommandArg.get(), oConversationWnd.get(), &sResult.arg});
     return {isTrue(handled), sResult.value.str()};
 }

@@ -20,6 +20,9 @@ struct CommandResult {
     std::wstring result;
 };
 
+// Hands a command to the plug-in as the host does when the user types it.
+CommandResult parseCommand(IDispatch* plugin, const std::wstring& command);
+
 class PluginHost {
 public:
     // Registers the DLL (machine-wide, in the running prefix) and creates it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/settings_store.h"
+#include "standins/host/plugin_host.h"
 #include "tests/wine/support/plugin_environment.h"
 
 namespace sonarel::testing {
@@ -69,6 +70,8 @@ Chain::~Chain() {
 }
 
 void Chain::startPlugin() { plugin_ = createPlugin(); }
+
+void Chain::command(const std::wstring& text) { standin::parseCommand(plugin_.Get(), text); }
 
 std::wstring Chain::quickTextPath() const { return standin::quickTextPath(messenger.signinName()); }
 

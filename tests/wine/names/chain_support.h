@@ -54,6 +54,8 @@ public:
 
     // Creates the plug-in: start-up runs and the timer starts.
     void startPlugin();
+    // The user types a host command, such as "/xwinampoff".
+    void command(const std::wstring& text);
 
     standin::StandInMessenger messenger;
     standin::QuickTextHost host;
