@@ -2,8 +2,8 @@
 # Usage: package.sh EPOCH_FILE STAGE OUT VERSION SHORT_VERSION DLL README LICENSE
 # Builds the release into OUT: SonarelPL-SHORT_VERSION-setup.exe, the zip
 # and SHA256SUMS, every packed file with the time in EPOCH_FILE (written by
-# cmake/source_date_epoch.cmake), the DLL staged in STAGE. README
-# and LICENSE are already in Windows line ends. When SIGN_PKCS12 is set, the
+# cmake/source_date_epoch.cmake), the DLL staged in STAGE. README (the
+# user's guide) and LICENSE are already in Windows line ends. When SIGN_PKCS12 is set, the
 # DLL is signed before it is packed, and the uninstaller and the setup
 # program are signed as makensis writes them (see sign.sh).
 set -euo pipefail

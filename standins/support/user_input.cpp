@@ -11,6 +11,18 @@ INPUT keyInput(WORD key, bool up) {
     return input;
 }
 
+INPUT characterInput(wchar_t character, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = character;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    return input;
+}
+
+void send(std::vector<INPUT>& inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 }  // namespace
 
 void pressKey(WORD key, bool up) {
@@ -18,9 +30,22 @@ void pressKey(WORD key, bool up) {
     SendInput(1, &input, sizeof(input));
 }
 
-void typeKey(WORD key) {
-    INPUT keys[] = {keyInput(key, false), keyInput(key, true)};
-    SendInput(2, keys, sizeof(INPUT));
+void typeChord(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) inputs.push_back(keyInput(key, false));
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(keyInput(*key, true));
+    send(inputs);
+}
+
+void typeKey(WORD key) { typeChord({key}); }
+
+void typeText(std::wstring_view text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t character : text) {
+        inputs.push_back(characterInput(character, false));
+        inputs.push_back(characterInput(character, true));
+    }
+    send(inputs);
 }
 
 bool inputQuiet() {
