@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/injected_input.h"
 #include "bench/measure.h"
 #include "settings/name_record.h"
 #include "settings/settings_store.h"
@@ -36,7 +37,7 @@ struct Situation {
 
 enum Index {
     firstSong, nextSong, pause, resume, stop, close, stopAfterClosed,
-    foregroundLocked, typingStopped, fullScreenLeft, watchOff, repairAtStart, situations
+    foregroundLocked, typingStopped, fullScreenLeft, watchOff, repairAtStart, backFromAway, situations
 };
 
 class Run {
@@ -125,6 +126,61 @@ void measureTheUserAtWork(Run& run, std::vector<Situation>& all, Show show) {
                                     kListeningCommand));
 }
 
+// What the plug-in injected while the user was away.
+struct AwayCount {
+    long injected = 0;
+    size_t sends = 0;
+    bool hooked = false;
+};
+
+// Lets the plug-in run until `ms` have passed since `start`.
+void runUntil(DWORD start, DWORD ms) {
+    DWORD spent = GetTickCount() - start;
+    if (spent < ms) pumpMessagesFor(std::chrono::milliseconds(ms - spent));
+}
+
+// The user away: three minutes without any input of the user's, in which
+// the player stops and plays four times after the first minute; nothing
+// may be injected, so that the screen saver and the lock come as set. The
+// user then comes back, three times: from the end of the first input
+// until the name follows.
+AwayCount measureTheUserAway(unsigned& seed, Situation& back) {
+    AwayCount count;
+    onNewApartmentThread([&] {
+        InjectedInputCounter counter;
+        count.hooked = counter.hooked();
+        Run run(seed);
+        run.chain.startPlugin();
+        auto& player = run.chain.player;
+        run.settle([&] { player.show(L"1. Song A - Winamp"); }, kListeningCommand);
+        long injectedBefore = counter.events();
+        size_t sendsBefore = run.sends();
+        const DWORD start = GetTickCount();
+        const wchar_t* changes[] = {L"1. Song A - Winamp [Stopped]", L"2. Song B - Winamp",
+                                    L"2. Song B - Winamp [Stopped]", L"3. Song C - Winamp"};
+        for (int i = 0; i < 4; ++i) {
+            runUntil(start, 65000 + 25000 * i);
+            player.show(changes[i]);
+        }
+        runUntil(start, 180000);
+        count.injected = counter.events() - injectedBefore;
+        count.sends = run.sends() - sendsBefore;
+        auto userBack = [] {
+            typeKey(VK_SHIFT);
+            return nowMicroseconds();
+        };
+        record(back, run.measureFrom(userBack, kListeningCommand));
+        for (const wchar_t* title : {L"3. Song C - Winamp [Stopped]", L"4. Song D - Winamp"}) {
+            const DWORD idleFrom = GetTickCount();
+            runUntil(idleFrom, 61000);
+            player.show(title);
+            run.chain.passTicks(2);
+            record(back, run.measureFrom(userBack, title[wcslen(title) - 1] == L']' ? L"/name Ann" : kListeningCommand));
+        }
+    });
+    return count;
+}
+
 // A host that ended while a song played left the listening name and its
 // record; the plug-in starts again with the player closed.
 std::optional<double> measureRepairAtStart(unsigned& seed) {
@@ -155,6 +211,7 @@ void benchmarkLatency(int repetitions) {
         {"after a full-screen program leaves the front, from then", oneTickMs + 100, {}},
         {"watch switched off while a song plays", 2 * oneTickMs + 100, {}},
         {"repair at start, player closed (from the host's start)", 5 * oneTickMs + 100, {}},
+        {"the user back after 60 s away, from the end of the first input", 2 * oneTickMs + 100, {}},
     };
     unsigned seed = 20261207;
     int extraSends = 0, wrongSends = 0;
@@ -187,6 +244,8 @@ void benchmarkLatency(int repetitions) {
         onNewApartmentThread([&] { record(all[repairAtStart], measureRepairAtStart(seed)); });
     }
 
+    AwayCount away = measureTheUserAway(seed, all[backFromAway]);
+
     std::printf("| from the title change to the display name | median, ms | worst, ms | goal, ms | result |\n");
     std::printf("|---|---|---|---|---|\n");
     for (const Situation& s : all) {
@@ -196,9 +255,14 @@ void benchmarkLatency(int repetitions) {
         std::printf("| %-58s | %6.0f | %6.0f | %6.0f | %s |\n", s.name, t.median, worst, s.goalMs,
                     met ? "met" : s.missed ? "NOT MET (no send, or one too early)" : "NOT MET");
     }
-    std::printf("\n(%d repetitions, each with a freshly started plug-in; sends beyond one per change: %d; "
-                "sends of the wrong name: %d)\n",
+    std::printf("\n(%d repetitions, each with a freshly started plug-in, the user's return 3; sends beyond one "
+                "per change: %d; sends of the wrong name: %d)\n",
                 repetitions, extraSends, wrongSends);
+    std::printf("\n| the user away for 3 minutes, four changes after the first minute | value | goal | result |\n");
+    std::printf("|---|---|---|---|\n");
+    std::printf("| input events the plug-in injected | %ld%s | 0 | %s |\n", away.injected,
+                away.hooked ? "" : " (no hooks: not counted)", away.hooked && away.injected == 0 ? "met" : "NOT MET");
+    std::printf("| names sent | %zu | 0 | %s |\n", away.sends, away.sends == 0 ? "met" : "NOT MET");
 }
 
 }  // namespace sonarel::bench

@@ -81,6 +81,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<long long> first, last;
     for (long long tick = 1; tick <= ticks; ++tick) {
         if (tick % kTicksPerTitle == 0) chain.player.show(titleFor(titleChanges++));
+        keepUserPresent();
         if (!chain.tickAndDeliver()) ++late;
         chain.host.forgetSent();
         if (tick == tenth) first = sample(counters);
@@ -91,6 +92,7 @@ int wmain(int argc, wchar_t** argv) {
     for (long long tick = 0; tick < kScrollTicks; ++tick) {
         size_t at = static_cast<size_t>(tick) % (scrolling.size() + 1);
         chain.player.show(tick == 0 ? scrolling : scrolling.substr(at) + L" *** " + scrolling);
+        keepUserPresent();
         if (!chain.tickAndDeliver()) ++late;
         chain.host.forgetSent();
     }

@@ -23,6 +23,7 @@ public:
         return SendOutcome::sent;
     }
     LeftBehind listeningNameLeftBehind() override { return LeftBehind::no; }
+    bool nameSentShows() override { return true; }
     int switches = 0;
     int restores = 0;
 };

@@ -14,8 +14,13 @@ std::wstring_view describe(SendOutcome outcome) {
     case SendOutcome::notInFront: return L"pending: the conversation could not come to the front";
     case SendOutcome::keysRefused: return L"pending: the window system refused the keys";
     case SendOutcome::messengerUnavailable: return L"pending: the messenger is not available";
+    case SendOutcome::userAway: return L"waits: the user is away";
     case SendOutcome::userTyping: return L"waits: the user is typing";
     case SendOutcome::keyHeld: return L"waits: a key is held down";
+    case SendOutcome::mouseButtonHeld: return L"waits: a mouse button is held down";
+    case SendOutcome::menuOpen: return L"waits: a menu is open";
+    case SendOutcome::windowMovedOrSized: return L"waits: a window is being moved or sized";
+    case SendOutcome::mouseCaptured: return L"waits: the mouse is held by a window";
     case SendOutcome::fullScreenInFront: return L"waits: a full-screen program is in front";
     }
     return L"pending";

@@ -7,7 +7,7 @@
 namespace sonarel {
 
 enum class SendOutcome {
-    sent,                    // the hot key was pressed in a conversation window
+    sent,                    // the hot key was pressed in the command conversation
     alreadyShows,            // the name composed is the display name showing: nothing to send
     noModeChosen,            // no naming mode chosen yet: there is nothing to send
     displayNameUnreadable,   // current-name mode without a readable display name
@@ -17,25 +17,29 @@ enum class SendOutcome {
     notInFront,              // the conversation could not be brought to the front
     keysRefused,             // the window system injected fewer keys than given
     messengerUnavailable,    // no conversation could be opened
-    // The user is at work; nothing was touched.
+    // The user is at work or away; nothing was touched.
+    userAway,            // no input for a minute, or the session locked or elsewhere
     userTyping,          // input in the last second
     keyHeld,             // Shift, Ctrl, Alt or a Windows key is down
+    mouseButtonHeld,     // a drag, a selection, a push-to-talk button
+    menuOpen,            // a menu or a drop-down of the window in front
+    windowMovedOrSized,  // the window in front is being moved or sized
+    mouseCaptured,       // the window in front holds the mouse
     fullScreenInFront,   // a full-screen program would lose the foreground
 };
 
-// True when the decision is done with: the hot key was pressed, or there
-// is nothing to send. Any other outcome leaves the name possibly wrong, and
-// the decision is tried again.
+// True when the decision is done with: the name shows already, or there is
+// nothing to send. After "sent" the name is looked for on the next ticks;
+// any other outcome leaves the name possibly wrong, and the decision is
+// tried again.
 inline bool isSettled(SendOutcome outcome) {
-    return outcome == SendOutcome::sent || outcome == SendOutcome::alreadyShows ||
-           outcome == SendOutcome::noModeChosen;
+    return outcome == SendOutcome::alreadyShows || outcome == SendOutcome::noModeChosen;
 }
 
 // True when the decision waits for the user rather than failing: it is
 // tried on every tick and does not count towards the slower retries.
 inline bool waitsForUser(SendOutcome outcome) {
-    return outcome == SendOutcome::userTyping || outcome == SendOutcome::keyHeld ||
-           outcome == SendOutcome::fullScreenInFront;
+    return outcome >= SendOutcome::userAway && outcome <= SendOutcome::fullScreenInFront;
 }
 
 // The outcome as a user reads it in the trace.
@@ -55,6 +59,9 @@ public:
     // left the listening name behind. cannotTell while the messenger cannot
     // give the names.
     virtual LeftBehind listeningNameLeftBehind() = 0;
+    // True once the display name shows the name last sent: keys can reach
+    // another window, or a busy host can drop them.
+    virtual bool nameSentShows() = 0;
 };
 
 }  // namespace sonarel

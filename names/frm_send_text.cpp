@@ -22,23 +22,23 @@ void frmSendText::load() {
     connectMessenger();
 }
 
-// Without a messenger the form still loads and the ticks go on. The object
-// is kept only with its events connected: a conversation opened through an
-// object whose windows are never reported could never be found again.
+// Without a messenger the form still loads and the ticks go on. A messenger
+// whose events cannot be connected still serves: the switch records the
+// command conversation it opens itself, and finds it gone by its window.
 void frmSendText::connectMessenger() {
     lastConnectAttempt_ = GetTickCount64();
+    callbackBoundary([&] { oMessengerAPI = createMessenger(); });
     callbackBoundary([&] {
-        ComPtr<IDispatch> messenger = createMessenger();
+        if (!oMessengerAPI) return;
         events_ = std::make_unique<MessengerEventConnection>(
-            messenger.Get(), [this](IDispatch* window) { oMessengerAPI_OnIMWindowCreated(window); },
+            oMessengerAPI.Get(), [this](IDispatch* window) { oMessengerAPI_OnIMWindowCreated(window); },
             [this](IDispatch* window) { oMessengerAPI_OnIMWindowDestroyed(window); });
-        oMessengerAPI = std::move(messenger);
     });
 }
 
 // A messenger started after the plug-in is taken up by a later switch.
 void frmSendText::reconnectIfDue() {
-    if (events_ || GetTickCount64() - lastConnectAttempt_ < messengerRetryIntervalMs) return;
+    if (oMessengerAPI || GetTickCount64() - lastConnectAttempt_ < messengerRetryIntervalMs) return;
     connectMessenger();
 }
 
@@ -53,6 +53,12 @@ LeftBehind frmSendText::listeningNameLeftBehind() {
         answer = nameSwitch_.listeningNameLeftBehind();
     });
     return answer;
+}
+
+bool frmSendText::nameSentShows() {
+    bool shows = false;
+    callbackBoundary([&] { shows = nameSwitch_.nameSentShows(); });
+    return shows;
 }
 
 SendOutcome frmSendText::switchThroughMessenger(SendOutcome (NameSwitch::*routine)()) {

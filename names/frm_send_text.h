@@ -36,6 +36,7 @@ public:
     SendOutcome changeName() override;
     SendOutcome changeNameBack() override;
     LeftBehind listeningNameLeftBehind() override;
+    bool nameSentShows() override;
 
     void oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow);
     void oMessengerAPI_OnIMWindowDestroyed(IDispatch* pIMWindow);
@@ -48,6 +49,8 @@ public:
     const std::optional<std::wstring>& commandText() const { return nameSwitch_.commandText(); }
     // True once the messenger's events are connected.
     bool messengerConnected() const { return events_ != nullptr; }
+    // True once there is a messenger object to open conversations through.
+    bool messengerCreated() const { return oMessengerAPI != nullptr; }
 
 private:
     SendOutcome switchThroughMessenger(SendOutcome (NameSwitch::*routine)());

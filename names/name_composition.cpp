@@ -55,6 +55,20 @@ std::wstring listeningName(std::wstring_view name, std::wstring_view tag) {
 
 std::wstring nameCommand(std::wstring_view name) { return concat({nameCommandPrefix, name}); }
 
+namespace {
+
+std::wstring_view trimmed(std::wstring_view text) {
+    auto first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+}  // namespace
+
+bool showsName(const std::optional<std::wstring>& showing, std::wstring_view name) {
+    return showing && trimmed(*showing) == trimmed(name);
+}
+
 bool nameModeChosen(const Settings& settings) {
     return isSet(settings.ReadSetting(keys::CurrentName)) || isSet(settings.ReadSetting(keys::CustomName));
 }

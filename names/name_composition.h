@@ -64,4 +64,8 @@ std::optional<std::wstring> composePlainName(const Settings& settings, const Sho
 // "/name " + name.
 std::wstring nameCommand(std::wstring_view name);
 
+// True when the display name showing is the name: blanks at either end do
+// not count, as a messenger may trim them off a name it is given.
+bool showsName(const std::optional<std::wstring>& showing, std::wstring_view name);
+
 }  // namespace sonarel

@@ -37,7 +37,7 @@ SendOutcome NameSwitch::changeName() {
     ShowingName showing = nameShowing();
     auto listening = composeListeningName(settings_, showing);
     if (!listening) return SendOutcome::displayNameUnreadable;
-    if (listening->name == showing.displayName) return SendOutcome::alreadyShows;
+    if (showsName(showing.displayName, listening->name)) return SendOutcome::alreadyShows;
     return send(listening->name, &*listening);
 }
 
@@ -46,9 +46,17 @@ SendOutcome NameSwitch::changeNameBack() {
     ShowingName showing = nameShowing();
     auto plain = composePlainName(settings_, showing);
     if (!plain) return SendOutcome::displayNameUnreadable;
-    SendOutcome outcome = *plain == showing.displayName ? SendOutcome::alreadyShows : send(*plain, nullptr);
-    if (isSettled(outcome)) notePlainNameBack();
-    return outcome;
+    if (!showsName(showing.displayName, *plain)) return send(*plain, nullptr);
+    notePlainNameBack();
+    return SendOutcome::alreadyShows;
+}
+
+bool NameSwitch::nameSentShows() {
+    if (!sent_) return true;
+    if (!showsName(displayName(), sent_->first)) return false;
+    if (sent_->second) notePlainNameBack();
+    sent_.reset();
+    return true;
 }
 
 LeftBehind NameSwitch::listeningNameLeftBehind() {
@@ -58,7 +66,8 @@ LeftBehind NameSwitch::listeningNameLeftBehind() {
     std::optional<std::wstring> signin;
     skippingFailure([&] { signin = messenger_.mySigninName(); });
     if (!showing || !signin) return LeftBehind::cannotTell;
-    return *signin == record->signinName && *showing == record->listeningName ? LeftBehind::yes : LeftBehind::no;
+    return *signin == record->signinName && showsName(showing, record->listeningName) ? LeftBehind::yes
+                                                                                       : LeftBehind::no;
 }
 
 // None when it cannot be read. Text functions end a name at a NUL, so what
@@ -77,18 +86,45 @@ std::optional<std::wstring> NameSwitch::displayName() {
 ShowingName NameSwitch::nameShowing() {
     ShowingName showing{displayName(), std::nullopt};
     auto record = showing.displayName ? readNameRecord(settings_) : std::nullopt;
-    if (!record || record->listeningName != *showing.displayName) return showing;
+    if (!record || !showsName(showing.displayName, record->listeningName)) return showing;
     std::wstring signin;
     skippingFailure([&] { signin = messenger_.mySigninName(); });
     if (signin == record->signinName) showing.replacedName = record->plainName;
     return showing;
 }
 
-// Shared by both: store the command composed in this call and have the host
-// send it. An older command is never sent again in its place: a restore
+// Shared by both: have the host send the name composed in this call. The
+// keys always go to the hidden command conversation: in a conversation of
+// the user's, the host would send the quick text with the user's draft to
+// a contact. An older command is never sent again in its place: a restore
 // must not send the listening name, nor a switch the plain one.
 SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice* listening) {
-    // Nothing is stored or pressed while the user types or holds a key.
+    skippingFailure([&] { windows_.finishPendingHide(); });
+    // Nothing is stored, pressed, opened or brought forward while the user
+    // is at work or away.
+    if (auto waiting = userAtWork()) return *waiting;
+    // Bringing the conversation forward would take the foreground from a
+    // program in full screen.
+    if (fullScreenInFront()) return SendOutcome::fullScreenInFront;
+    WindowHandle front = 0;
+    skippingFailure([&] { front = windows_.foregroundWindow(); });
+    std::optional<SendOutcome> unusable;
+    std::unique_ptr<Conversation> conversation = commandConversation(unusable);
+    if (unusable) return *unusable;
+    if (!conversation) return openCommandConversation(front);
+    SendOutcome outcome = pressIn(*conversation, name, listening);
+    skippingFailure([&] { windows_.hide(conversation->hWnd(), front); });
+    return outcome;
+}
+
+// Keys pressed while another window is in front would go to that window,
+// so they are pressed only once the conversation is there. The entry is
+// written only by the attempt that goes on to press the keys: one that
+// waits writes nothing.
+SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& name,
+                                const ListeningNameChoice* listening) {
+    if (!bringToFront(conversation)) return SendOutcome::notInFront;
+    // Bringing it forward takes a while: the user may have begun meanwhile.
     if (auto waiting = userAtWork()) return *waiting;
     commandText_ = nameCommand(name);
     bool stored = false;
@@ -96,13 +132,11 @@ SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice
     skippingFailure([&] { stored = storeMessage(*commandText_) && (!listening || remember(*listening)); });
     // The hot key would send whatever the entry held before.
     if (!stored) return SendOutcome::notStored;
-    WindowHandle front = 0;
-    skippingFailure([&] { front = windows_.foregroundWindow(); });
-    if (auto outcome = pressInForegroundConversation(front)) return *outcome;
-    // From here on the foreground would be taken from the program in front.
-    if (fullScreenInFront()) return SendOutcome::fullScreenInFront;
-    if (auto outcome = useCommandConversation(front)) return *outcome;
-    return openCommandConversation(front);
+    bool pressed = false;
+    skippingFailure([&] { pressed = windows_.pressHotKey(); });
+    if (!pressed) return SendOutcome::keysRefused;
+    sent_.emplace(name, listening == nullptr);
+    return SendOutcome::sent;
 }
 
 bool NameSwitch::remember(const ListeningNameChoice& listening) {
@@ -138,20 +172,13 @@ bool NameSwitch::storeMessage(const std::wstring& command) {
     return path && registry_.writeString(*path, messageValue, command) && marked;
 }
 
-// A conversation the user has in front takes the keys; nothing moves.
-std::optional<SendOutcome> NameSwitch::pressInForegroundConversation(WindowHandle front) {
-    std::wstring inFront;
-    skippingFailure([&] { inFront = windows_.className(front); });
-    if (inFront != conversationWindowClass) return std::nullopt;
-    return pressHotKey();
-}
-
 // The first recorded conversation with the command contact whose window is
 // still there. One whose window is gone is dropped from the record, so that
 // it is not tried again and again. One whose handle cannot be read now is
 // kept, and the decision waits: its window may well be there, and the
-// messenger would hand it back to a new opening without reporting it again.
-std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front) {
+// messenger would hand it back to a new opening without reporting it
+// again. After a few such reads in a row it counts as gone.
+std::unique_ptr<Conversation> NameSwitch::commandConversation(std::optional<SendOutcome>& unusable) {
     std::vector<std::unique_ptr<Conversation>> conversations;
     skippingFailure([&] { conversations = messenger_.conversations(); });
     for (auto& conversation : conversations) {
@@ -160,24 +187,17 @@ std::optional<SendOutcome> NameSwitch::useCommandConversation(WindowHandle front
         if (contact != commandContact) continue;
         std::optional<WindowHandle> window;
         skippingFailure([&] { window = conversation->hWnd(); });
-        if (!window) return SendOutcome::conversationUnreadable;
-        bool present = true;
-        skippingFailure([&] { present = windows_.exists(*window); });
-        if (!present) {
-            skippingFailure([&] { conversation->forget(); });
-            continue;
+        if (!window && ++unreadableReads_ < unreadableReadsBeforeForgetting) {
+            unusable = SendOutcome::conversationUnreadable;
+            return nullptr;
         }
-        return pressInCommandConversation(*conversation, front);
+        unreadableReads_ = 0;
+        bool present = window.has_value();
+        if (window) skippingFailure([&] { present = windows_.exists(*window); });
+        if (present) return std::move(conversation);
+        skippingFailure([&] { conversation->forget(); });
     }
-    return std::nullopt;
-}
-
-// Keys pressed while another window is in front would go to that window,
-// so they are pressed only once the conversation is there.
-SendOutcome NameSwitch::pressInCommandConversation(Conversation& conversation, WindowHandle front) {
-    SendOutcome outcome = bringToFront(conversation) ? pressHotKey() : SendOutcome::notInFront;
-    skippingFailure([&] { windows_.hide(conversation.hWnd(), front); });
-    return outcome;
+    return nullptr;
 }
 
 // The conversation is recorded at once: the messenger reports only a window
@@ -221,8 +241,16 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
 std::optional<SendOutcome> NameSwitch::userAtWork() {
     UserActivity activity = UserActivity::idle;
     skippingFailure([&] { activity = windows_.userActivity(); });
-    if (activity == UserActivity::typing) return SendOutcome::userTyping;
-    if (activity == UserActivity::keyHeld) return SendOutcome::keyHeld;
+    switch (activity) {
+        case UserActivity::idle: return std::nullopt;
+        case UserActivity::away: return SendOutcome::userAway;
+        case UserActivity::typing: return SendOutcome::userTyping;
+        case UserActivity::keyHeld: return SendOutcome::keyHeld;
+        case UserActivity::mouseButtonHeld: return SendOutcome::mouseButtonHeld;
+        case UserActivity::menuOpen: return SendOutcome::menuOpen;
+        case UserActivity::movingOrSizing: return SendOutcome::windowMovedOrSized;
+        case UserActivity::mouseCaptured: return SendOutcome::mouseCaptured;
+    }
     return std::nullopt;
 }
 
@@ -230,16 +258,6 @@ bool NameSwitch::fullScreenInFront() {
     bool fullScreen = false;
     skippingFailure([&] { fullScreen = windows_.fullScreenInFront(); });
     return fullScreen;
-}
-
-// The keys go in only while the user is still away from the keyboard: a
-// held modifier would turn Alt+0 into another chord, and typed keys would
-// land in the conversation.
-SendOutcome NameSwitch::pressHotKey() {
-    if (auto waiting = userAtWork()) return *waiting;
-    bool pressed = false;
-    skippingFailure([&] { pressed = windows_.pressHotKey(); });
-    return pressed ? SendOutcome::sent : SendOutcome::keysRefused;
 }
 
 }  // namespace sonarel

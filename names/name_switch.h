@@ -14,12 +14,12 @@
 
 #include "common/name_switcher.h"
 #include "common/window_handle.h"
+#include "names/desktop_rules.h"
 #include "names/name_composition.h"
 #include "settings/settings.h"
 
 namespace sonarel {
 
-inline constexpr std::wstring_view conversationWindowClass = L"IMWindowClass";
 // The pseudo-contact of the hidden conversation that carries the commands.
 inline constexpr std::wstring_view commandContact = L"Debug.Window";
 
@@ -57,18 +57,13 @@ public:
     virtual std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) = 0;
 };
 
-// What the user is doing at the keyboard and mouse, as far as the switch
-// must care: keys injected meanwhile would land in their work.
-enum class UserActivity {
-    idle,
-    typing,   // input in the last second, other than this process's own
-    keyHeld,  // Shift, Ctrl, Alt or a Windows key is down
-};
-
 // What the name switch uses of the window system.
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
+    // Keys injected while the user is at work would land in their work, and
+    // any input injected while the user is away holds off the screen saver
+    // and the lock.
     virtual UserActivity userActivity() = 0;
     // True when the window in front is a full-screen program, which taking
     // the foreground would minimise or take out of full screen.
@@ -78,16 +73,18 @@ public:
     // lets it bring a window to the front.
     virtual void claimLastInput() = 0;
     virtual WindowHandle foregroundWindow() = 0;
-    // The window's class name; empty when it cannot be read.
-    virtual std::wstring className(WindowHandle window) = 0;
     virtual bool exists(WindowHandle window) = 0;
     virtual void setForegroundWindow(WindowHandle window) = 0;
     // Hides the window once the keys already pressed have reached it. If it
     // is the foreground window still, the foreground goes back to the window
     // that had it before, so that no invisible window keeps the keyboard.
     virtual void hide(WindowHandle window, WindowHandle previousForeground) = 0;
+    // Runs a hide still waiting from an earlier switch now, so that it does
+    // not hand the keyboard back in the middle of the next one.
+    virtual void finishPendingHide() = 0;
     // Presses Alt+0 in the foreground window and returns at once. False when
-    // the window system took fewer keys than it was given.
+    // the window system took fewer keys than it was given; then the keys
+    // that went down are let go at once.
     virtual bool pressHotKey() = 0;
 };
 
@@ -118,6 +115,8 @@ public:
     SendOutcome changeName();
     SendOutcome changeNameBack();
     LeftBehind listeningNameLeftBehind();
+    // True once the display name shows the name whose keys went in last.
+    bool nameSentShows();
 
     // The last composed command; none until the first composition.
     const std::optional<std::wstring>& commandText() const { return commandText_; }
@@ -126,16 +125,14 @@ private:
     ShowingName nameShowing();
     std::optional<std::wstring> displayName();
     SendOutcome send(const std::wstring& name, const ListeningNameChoice* listening);
+    SendOutcome pressIn(Conversation& conversation, const std::wstring& name, const ListeningNameChoice* listening);
     bool remember(const ListeningNameChoice& listening);
     void notePlainNameBack();
     bool markAutoSend();
     bool storeMessage(const std::wstring& command);
-    std::optional<SendOutcome> pressInForegroundConversation(WindowHandle front);
-    std::optional<SendOutcome> useCommandConversation(WindowHandle front);
+    std::unique_ptr<Conversation> commandConversation(std::optional<SendOutcome>& unusable);
     SendOutcome openCommandConversation(WindowHandle front);
-    SendOutcome pressInCommandConversation(Conversation& conversation, WindowHandle front);
     bool bringToFront(Conversation& conversation);
-    SendOutcome pressHotKey();
     std::optional<SendOutcome> userAtWork();
     bool fullScreenInFront();
     std::optional<std::wstring> keyPath();
@@ -146,6 +143,14 @@ private:
     QuickTextRegistry& registry_;
     BringToFrontLimit limit_;
     std::optional<std::wstring> commandText_;
+    // The name whose keys went in last, and whether it was the plain one.
+    std::optional<std::pair<std::wstring, bool>> sent_;
+    // Failed reads of the command conversation's window in a row.
+    int unreadableReads_ = 0;
 };
+
+// A recorded command conversation whose window cannot be read this many
+// times in a row is forgotten, and a new one opened.
+inline constexpr int unreadableReadsBeforeForgetting = 5;
 
 }  // namespace sonarel

@@ -1,7 +1,10 @@
 #pragma once
-// The name switch's window system: foreground window, class names,
-// activation, hiding, the hot key and what the user is doing, through
-// user32 and shell32.
+// The name switch's window system: the foreground, activation, hiding,
+// the hot key and what the user is doing, through user32, shell32,
+// wtsapi32 and dwmapi. The rules themselves are in desktop_rules.
+#include <functional>
+#include <memory>
+
 #include "names/name_switch.h"
 
 namespace sonarel {
@@ -9,14 +12,18 @@ namespace sonarel {
 class Win32WindowSystem final : public WindowSystem {
 public:
     WindowHandle foregroundWindow() override;
-    std::wstring className(WindowHandle window) override;
     bool exists(WindowHandle window) override;
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
+    void finishPendingHide() override;
     bool pressHotKey() override;
     UserActivity userActivity() override;
     bool fullScreenInFront() override;
     void claimLastInput() override;
+
+private:
+    // Shared with its timer; whichever runs it first leaves it empty.
+    std::shared_ptr<std::function<void()>> pendingHide_;
 };
 
 }  // namespace sonarel

@@ -20,6 +20,7 @@ public:
     SendOutcome changeName() override { return form().changeName(); }
     SendOutcome changeNameBack() override { return form().changeNameBack(); }
     LeftBehind listeningNameLeftBehind() override { return form().listeningNameLeftBehind(); }
+    bool nameSentShows() override { return form().nameSentShows(); }
 
 private:
     Settings& settings_;

@@ -144,7 +144,10 @@ void Watcher::takeDecision(NameDecision decision) {
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
-    if (!isSettled(outcome)) pending_ = PendingDecision{decision, outcome, waitsForUser(outcome) ? 0 : 1, now_()};
+    trace(outcomeTraceLine(decision, outcome));
+    if (isSettled(outcome)) return;
+    pending_ = PendingDecision{decision, outcome, 0, now_()};
+    note(outcome, false);
 }
 
 // Not bound by the slow interval: it answers an opening that an attempt
@@ -162,31 +165,56 @@ void Watcher::commandConversationReady() {
 // decision that waits for the user goes out as soon as the user lets it.
 void Watcher::retryPendingIfDue() {
     if (!pending_) return;
+    if (pending_->lastOutcome == SendOutcome::sent) {
+        confirmSent();
+        return;
+    }
     bool slowed = pending_->failedAttempts >= quickRetries && !waitsForUser(pending_->lastOutcome);
     if (slowed && now_() - pending_->lastAttempt < slowRetryInterval) return;
     retryPending(false);
 }
 
+// A send is through once the name shows. One that never shows was lost
+// (the keys reached another window, or the host dropped them): it is tried
+// again at once, and counts as a failure.
+void Watcher::confirmSent() {
+    if (names_.nameSentShows()) {
+        pending_.reset();
+        return;
+    }
+    if (--pending_->confirmationsLeft > 0) return;
+    traceReason(std::wstring(nameOf(pending_->decision)) + L" not confirmed");
+    ++pending_->failedAttempts;
+    retryPending(false);
+}
+
+// A wait writes its line when its reason changes, not on every tick.
 void Watcher::retryPending(bool answeringOpening) {
     SendOutcome outcome = attempt(pending_->decision);
+    if (!waitsForUser(outcome) || outcome != pending_->lastOutcome)
+        trace(outcomeTraceLine(pending_->decision, outcome));
     if (isSettled(outcome)) {
         pending_.reset();
         return;
     }
+    note(outcome, answeringOpening);
+}
+
+void Watcher::note(SendOutcome outcome, bool answeringOpening) {
     pending_->lastOutcome = outcome;
-    if (!waitsForUser(outcome)) ++pending_->failedAttempts;
     pending_->lastAttempt = now_();
     pending_->openingAnswered = answeringOpening;
+    if (outcome == SendOutcome::sent) pending_->confirmationsLeft = confirmationTicks;
+    else if (!waitsForUser(outcome)) ++pending_->failedAttempts;
 }
 
 SendOutcome Watcher::attempt(NameDecision decision) {
-    SendOutcome outcome = decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
-    trace(outcomeTraceLine(decision, outcome));
-    return outcome;
+    return decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
 }
 
+// Each line ends with a line end, so that a debug viewer shows it alone.
 void Watcher::trace(const std::wstring& line) {
-    if (trace_) trace_(line);
+    if (trace_) trace_(line + L"\n");
 }
 
 namespace {
@@ -197,13 +225,9 @@ constexpr std::wstring_view tracePrefix = L"Sonarel: ";
 
 void Watcher::traceReason(std::wstring_view reason) { trace(std::wstring(tracePrefix) + std::wstring(reason)); }
 
-namespace {
-
 std::wstring_view nameOf(NameDecision decision) {
     return decision == NameDecision::listening ? L"listening name" : L"plain name";
 }
-
-}  // namespace
 
 std::wstring decisionTraceLine(NameDecision decision) {
     return std::wstring(tracePrefix) + L"switch to the " + std::wstring(nameOf(decision));

@@ -53,6 +53,9 @@ enum class NameDecision { listening, plain };
 // Takes one line of the trace: why the name changed, or why it did not yet.
 using TraceWriter = std::function<void(std::wstring_view line)>;
 
+// "listening name" or "plain name".
+std::wstring_view nameOf(NameDecision decision);
+
 // "Sonarel: switch to the listening name", and for an attempt
 // "Sonarel: listening name waits: the user is typing".
 std::wstring decisionTraceLine(NameDecision decision);
@@ -68,7 +71,13 @@ struct PendingDecision {
     // The last attempt was the one made when the command conversation it had
     // opened was reported; the next one waits for a tick.
     bool openingAnswered = false;
+    // After "sent": the ticks left on which the display name is looked for.
+    int confirmationsLeft = 0;
 };
+
+// The keys went in, but only the name showing tells that the host sent it:
+// it is looked for on this many ticks before the send counts as lost.
+inline constexpr int confirmationTicks = 3;
 
 // How hard a pending decision is retried: once a tick at first, then,
 // after this many failures in a row, at most once per slow interval. One
@@ -104,7 +113,9 @@ private:
     void takeDecision(NameDecision decision);
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
+    void confirmSent();
     SendOutcome attempt(NameDecision decision);
+    void note(SendOutcome outcome, bool answeringOpening);
     void trace(const std::wstring& line);
     void traceReason(std::wstring_view reason);
 

@@ -94,11 +94,10 @@ public:
 class FakeWindowSystem final : public WindowSystem {
 public:
     WindowHandle foreground = 1;
-    std::map<WindowHandle, std::wstring> classes{{1, L"Notepad"}};
     std::set<WindowHandle> refusesForeground;
     std::set<WindowHandle> gone;  // windows that no longer exist
-    bool classNameFails = false;
     bool refusesKeys = false;
+    int pendingHides = 0;  // hides not run yet
     int foregroundAttempts = 0;
     std::vector<std::string> log;
     UserActivity activity = UserActivity::idle;
@@ -113,11 +112,6 @@ public:
         if (lockedUntilInput) refusesForeground.clear();
     }
     WindowHandle foregroundWindow() override { return foreground; }
-    std::wstring className(WindowHandle window) override {
-        if (classNameFails) return {};
-        auto it = classes.find(window);
-        return it == classes.end() ? std::wstring() : it->second;
-    }
     bool exists(WindowHandle window) override { return !gone.count(window); }
     void setForegroundWindow(WindowHandle window) override {
         ++foregroundAttempts;
@@ -126,6 +120,11 @@ public:
     void hide(WindowHandle window, WindowHandle previousForeground) override {
         log.push_back("hide " + std::to_string(window));
         if (foreground == window) foreground = previousForeground;
+        ++pendingHides;
+    }
+    void finishPendingHide() override {
+        if (pendingHides) log.push_back("finish hides");
+        pendingHides = 0;
     }
     bool pressHotKey() override {
         log.push_back((refusesKeys ? "refused in " : "press in ") + std::to_string(foreground));

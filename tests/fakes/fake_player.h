@@ -56,12 +56,18 @@ public:
     SendOutcome outcome = SendOutcome::sent;  // what every call answers
     LeftBehind leftBehind = LeftBehind::no;  // what a look at the start-up name answers
     int leftBehindLooks = 0;
+    bool sentNameShows = true;  // what a look for the name sent answers
+    int confirmationLooks = 0;
 
     SendOutcome changeName() override { return record("changeName"); }
     SendOutcome changeNameBack() override { return record("changeNameBack"); }
     LeftBehind listeningNameLeftBehind() override {
         ++leftBehindLooks;
         return leftBehind;
+    }
+    bool nameSentShows() override {
+        ++confirmationLooks;
+        return sentNameShows;
     }
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 

@@ -264,8 +264,11 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
     const SendOutcome unsent[] = {SendOutcome::displayNameUnreadable, SendOutcome::notStored,
                                   SendOutcome::conversationOpened, SendOutcome::conversationUnreadable,
                                   SendOutcome::notInFront, SendOutcome::keysRefused,
-                                  SendOutcome::messengerUnavailable, SendOutcome::userTyping,
-                                  SendOutcome::keyHeld, SendOutcome::fullScreenInFront};
+                                  SendOutcome::messengerUnavailable, SendOutcome::userAway,
+                                  SendOutcome::userTyping, SendOutcome::keyHeld,
+                                  SendOutcome::mouseButtonHeld, SendOutcome::menuOpen,
+                                  SendOutcome::windowMovedOrSized, SendOutcome::mouseCaptured,
+                                  SendOutcome::fullScreenInFront};
     for (SendOutcome outcome : unsent) {
         RecordingSwitcher recorder;
         FakePlayerWindows player;
@@ -380,6 +383,40 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
              tickAfter(1);
          },
          {kSwitch}},
+        {"away: tried on every tick, no failure",
+         [&] {
+             names.outcome = SendOutcome::userAway;
+             tickAfter(1, L"Sixth");
+             for (int i = 0; i < 6; ++i) tickAfter(1);
+         },
+         {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
+        {"sent: the name is looked for, not sent again",
+         [&] {
+             names.outcome = SendOutcome::sent;
+             names.sentNameShows = false;
+             tickAfter(1, L"Seventh");
+             tickAfter(1);
+             tickAfter(1);
+         },
+         {kSwitch}},
+        {"not shown by the third tick: lost, sent again at once",
+         [&] {
+             tickAfter(1);
+             names.sentNameShows = true;
+             tickAfter(1);
+             tickAfter(1);
+         },
+         {kSwitch}},
+        {"lost sends count as failures: the fifth slows it",
+         [&] {
+             names.sentNameShows = false;
+             tickAfter(1, L"Eighth");
+             names.outcome = SendOutcome::keysRefused;
+             for (int i = 0; i < 3; ++i) tickAfter(1);  // the third loses it: retried, refused
+             for (int i = 0; i < 3; ++i) tickAfter(1);  // three refusals more: five failures
+             tickAfter(1);
+         },
+         {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
         {"a decision that first waits is sent once the user stops",
          [&] {
              names.outcome = SendOutcome::userTyping;
@@ -397,28 +434,39 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
     }
 }
 
-// The trace says why the name changed or waits, and is silent on a tick
-// that decides nothing.
+// The trace says why the name changed or waits, one line at a time: a wait
+// once per reason, and nothing on a tick that decides nothing.
 TEST_F(TickTest, TraceLinesFollowDecisionsAndAttempts) {
     std::vector<std::wstring> lines;
     Watcher traced(settings, windows, names, [this] { return now; },
                    [&](std::wstring_view line) { lines.emplace_back(line); });
     windows.open(playerClass::winamp2);
     windows.winamp2Text = L"Song";
-    names.outcome = SendOutcome::userTyping;
-    traced.pollTick();
-    names.outcome = SendOutcome::sent;
-    traced.pollTick();
-    traced.pollTick();
+    auto tick = [&](SendOutcome outcome) {
+        names.outcome = outcome;
+        traced.pollTick();
+    };
+    tick(SendOutcome::userTyping);
+    tick(SendOutcome::userTyping);
+    tick(SendOutcome::keyHeld);
+    tick(SendOutcome::sent);
+    names.sentNameShows = false;
+    tick(SendOutcome::sent);
+    tick(SendOutcome::sent);
+    tick(SendOutcome::sent);  // lost: sent again
+    names.sentNameShows = true;
+    tick(SendOutcome::sent);
     windows.winamp2Text = L"Song [Stopped]";
-    names.outcome = SendOutcome::notInFront;
-    traced.pollTick();
+    tick(SendOutcome::notInFront);
     EXPECT_EQ(lines, (std::vector<std::wstring>{
-                         L"Sonarel: switch to the listening name",
-                         L"Sonarel: listening name waits: the user is typing",
-                         L"Sonarel: listening name sent",
-                         L"Sonarel: switch to the plain name",
-                         L"Sonarel: plain name pending: the conversation could not come to the front",
+                         L"Sonarel: switch to the listening name\n",
+                         L"Sonarel: listening name waits: the user is typing\n",
+                         L"Sonarel: listening name waits: a key is held down\n",
+                         L"Sonarel: listening name sent\n",
+                         L"Sonarel: listening name not confirmed\n",
+                         L"Sonarel: listening name sent\n",
+                         L"Sonarel: switch to the plain name\n",
+                         L"Sonarel: plain name pending: the conversation could not come to the front\n",
                      }));
 }
 

@@ -62,6 +62,7 @@ Chain::Chain(ChainOptions options)
     }
     messenger.failCreation(options.messengerCreation);
     if (options.messengerRunning) messenger.registerClassObject();
+    keepUserPresent();
 }
 
 Chain::~Chain() {

@@ -25,6 +25,7 @@ DirectChain::DirectChain(ChainOptions options)
     // Input of an earlier test program would count as the user's; the
     // plug-in's own keys in this process do not.
     static const bool quiet [[maybe_unused]] = waitForInputQuiet();
+    keepUserPresent();
 }
 
 DirectChain::~DirectChain() {

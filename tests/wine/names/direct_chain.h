@@ -30,6 +30,7 @@ public:
         return counted(names_.changeNameBack());
     }
     LeftBehind listeningNameLeftBehind() override { return names_.listeningNameLeftBehind(); }
+    bool nameSentShows() override { return names_.nameSentShows(); }
     long long calls() const { return switches + restores; }
     long long switches = 0;
     long long restores = 0;

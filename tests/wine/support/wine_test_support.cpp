@@ -43,6 +43,17 @@ bool waitForInputQuiet(std::chrono::milliseconds deadline) {
     return waitUntil(inputQuiet, deadline);
 }
 
+void keepUserPresent() {
+    static std::optional<Clock::time_point> lastMove;
+    if (lastMove && Clock::now() - *lastMove < 30s) return;
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &move, sizeof(move));
+    lastMove = Clock::now();
+    waitForInputQuiet();
+}
+
 void pumpMessagesFor(std::chrono::milliseconds duration) {
     auto end = Clock::now() + duration;
     while (Clock::now() < end) pumpOnce(10ms);

@@ -25,6 +25,12 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // test before closed under the pointer counts as input under Wine.
 bool waitForInputQuiet(std::chrono::milliseconds deadline = 5s);
 
+// The user at the desk: the plug-in takes a user without input for a
+// minute to be away, and injects nothing then. A test, or a run, that goes
+// on for longer moves the mouse by nothing every half minute, as a person
+// at the desk would, and lets it rest for a second.
+void keepUserPresent();
+
 // Pumps messages for a while; for checking that something does NOT happen.
 void pumpMessagesFor(std::chrono::milliseconds duration);
 

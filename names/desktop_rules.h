@@ -1,0 +1,130 @@
+#pragma once
+// The window system's rules as the name switch applies them: whose input
+// the last input was and how long ago, whether the user is away or at
+// work, whether the window in front covers its monitor, where the keyboard
+// goes when the window that had it is gone, and which keys to let go after
+// a batch of keys went in only in part. Free of windows.h: the window
+// system gathers the facts, and these rules decide.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "common/window_handle.h"
+
+namespace sonarel {
+
+// Milliseconds, as the window system counts them; they wrap every 49.7 days.
+using TickCount = std::uint32_t;
+
+// How long ago the stamp was at `now`. A stamp later than now (the window
+// system does not promise ever-increasing stamps, and injected input may
+// carry its own) is input just now, not 49 days ago.
+std::uint32_t millisecondsSince(TickCount stamp, TickCount now);
+
+// The user's own last input, told apart from this process's own: the
+// window system counts injected input as input, but the user made none.
+class UserInputClock {
+public:
+    // Input this process injected, stamped `stamp`. A window system that
+    // stamps input as it arrives gives it a tick up to `arrivedBy`.
+    void noteOwnInput(TickCount stamp, TickCount arrivedBy);
+    // Milliseconds since the user's own last input, from the last-input
+    // stamp read at `now`; none while no input of the user's has been seen.
+    std::optional<std::uint32_t> sinceUserInput(TickCount lastInput, TickCount now);
+
+private:
+    bool isOwn(TickCount stamp) const;
+
+    std::optional<TickCount> userLast_;
+    // The last few batches of own input: a batch of keys may follow a
+    // mouse move of our own within the same attempt.
+    std::array<std::pair<TickCount, TickCount>, 4> own_{};
+    std::size_t ownCount_ = 0;
+};
+
+// Input within this long counts as the user at work.
+inline constexpr std::uint32_t quietBeforeKeysMs = 1000;
+// No input of the user's own for this long counts as away: the shortest
+// time-out of the screen saver, which injected input would hold off.
+inline constexpr std::uint32_t awayAfterMs = 60000;
+
+// What the window system shows of the user at one moment.
+struct DesktopFacts {
+    std::optional<std::uint32_t> sinceUserInput;  // none: not known
+    bool modifierHeld = false;                     // Shift, Ctrl, Alt or a Windows key
+    bool mouseButtonHeld = false;
+    // The thread of the window in front.
+    bool frontInMenu = false;
+    bool frontInPopupMenu = false;
+    bool frontMovingOrSizing = false;
+    bool frontCapturesMouse = false;
+    // The session.
+    bool sessionLocked = false;
+    bool sessionNotActive = false;        // disconnected, or switched out
+    bool otherDesktopTakesInput = false;  // the secure desktop of a log-on or elevation prompt
+    bool shellSaysNotPresent = false;
+};
+
+enum class UserActivity {
+    idle,
+    away,             // no input for a minute, or the session is locked or elsewhere
+    typing,           // input of the user's own in the last second
+    keyHeld,          // Shift, Ctrl, Alt or a Windows key is down
+    mouseButtonHeld,  // a drag, a selection, a push-to-talk button
+    menuOpen,         // a menu, a pop-up menu or a drop-down of the window in front
+    movingOrSizing,   // the window in front is being moved or sized
+    mouseCaptured,    // the window in front holds the mouse
+};
+
+// Away comes first: then nothing may be injected at all.
+UserActivity userActivity(const DesktopFacts& facts);
+
+struct ScreenRect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct FrontWindowFacts {
+    bool desktopOrShell = false;  // the desktop and the shell's windows cover it without being a program
+    bool maximisedWithCaption = false;
+    ScreenRect window;
+    ScreenRect monitor;
+};
+
+// True for a program in full screen: its window covers its whole monitor.
+// A maximised window with a caption overlaps the monitor with its frame.
+bool coversItsMonitor(const FrontWindowFacts& front);
+
+// A top-level window as the Alt+Tab list judges it.
+struct TopLevelWindow {
+    WindowHandle handle = 0;
+    bool visible = false;
+    bool enabled = false;
+    bool minimised = false;
+    bool cloaked = false;  // on another virtual desktop, or hidden by the shell
+    bool toolWindow = false;
+    bool noActivate = false;
+    bool taskBar = false;
+    // The last active pop-up of the window's root owner: Alt+Tab shows an
+    // owner chain once, by that window.
+    WindowHandle rootOwnersLastActivePopup = 0;
+};
+
+// The first window in Z order that Alt+Tab would show, other than the
+// hidden one; none when there is none. Minimised windows are passed over:
+// the keyboard in a minimised window reaches nothing the user sees.
+std::optional<WindowHandle> altTabChoice(const std::vector<TopLevelWindow>& zOrder, WindowHandle hidden);
+
+struct KeyEvent {
+    std::uint16_t key = 0;
+    bool up = false;
+    bool operator==(const KeyEvent&) const = default;
+};
+
+// The key-ups that let go of what went down when the window system took
+// only the first `taken` events of a batch: last down, first up.
+std::vector<KeyEvent> releasesAfterPartialInput(const std::vector<KeyEvent>& batch, std::size_t taken);
+
+}  // namespace sonarel
