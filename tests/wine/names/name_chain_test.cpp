@@ -101,8 +101,8 @@ TEST(NameChain, NothingIsInjectedWhileTheUserIsAway) {
     onNewApartmentThread([] {
         Chain chain;
         StandInPlayer desk;
-        desk.run("work");
         chain.player.show(L"1. First Song - Winamp");
+        desk.run("work");  // after the player, whose window takes the front as it opens
         chain.startPlugin();
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
         ASSERT_TRUE(waitUntil([] { return GetTickCount() - lastInputStamp() > 61000; }, 75s));
