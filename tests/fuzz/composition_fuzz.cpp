@@ -16,8 +16,9 @@ bool cutWell(const std::wstring& text, size_t room, const std::wstring& cut) {
     if (room == 0) return cut.empty();
     if (cut.size() > room || cut.empty() || cut.back() != sonarel::shortenedMark) return false;
     size_t kept = cut.size() - 1;
-    bool endsInHigh = kept > 0 && cut[kept - 1] >= 0xD800 && cut[kept - 1] <= 0xDBFF;
-    return text.compare(0, kept, cut, 0, kept) == 0 && !endsInHigh;
+    bool splitsAPair = kept > 0 && cut[kept - 1] >= 0xD800 && cut[kept - 1] <= 0xDBFF && text[kept] >= 0xDC00 &&
+                       text[kept] <= 0xDFFF;
+    return text.compare(0, kept, cut, 0, kept) == 0 && !splitsAPair;
 }
 
 }  // namespace
