@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the demo and the release
-# (reproducible, checksummed and, when asked, signed) need.
+# (reproducible, checksummed and, when asked, signed) need. Two cross
+# compilers: posix threads for the tests and stand-ins, win32 threads for the
+# plug-in DLL.
 # Idempotent: does nothing when everything is present.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 libwine-dev
+packages=(g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 mingw-w64-tools wine wine32:i386 libwine-dev
           xvfb xauth cmake make clang libclang-rt-14-dev nsis zip
           faketime osslsigncode openssl)
 
