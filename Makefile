@@ -63,7 +63,7 @@ repro: deps
 	@bash tools/repro.sh
 
 demo: build
-	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-host.exe --demo
+	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-demo.exe
 
 clean:
 	rm -rf $(BUILD)

@@ -6,7 +6,7 @@
 #include "common/win32.h"
 #include "plugin/host_commands.h"
 #include "settings/settings_store.h"
-#include "ui/windows.h"
+#include "ui/plugin_windows.h"
 #include "watcher/library_startup.h"
 
 namespace sonarel {

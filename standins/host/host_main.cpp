@@ -1,7 +1,6 @@
 // sonarel-host: a stand-in for the messenger add-on that hosts the plug-in.
 //   sonarel-host.exe [--friendly NAME] [--signin NAME] [--seconds N] [COMMAND...]
 // (the line "crash" on standard input ends it the hard way)
-//   sonarel-host.exe --demo
 // It registers the plug-in beside it and the stand-in messenger, creates the
 // plug-in by ProgID, prints what the plug-in publishes, hands each COMMAND
 // to ParseCommand, and then runs its message loop for N seconds (without
@@ -17,7 +16,6 @@
 
 #include "StandInMessenger.h"
 #include "common/com.h"
-#include "standins/host/demo.h"
 #include "standins/host/plugin_host.h"
 #include "standins/host/quick_text_host.h"
 #include "standins/messenger/standin_messenger.h"
@@ -30,7 +28,6 @@ namespace {
 constexpr UINT crashExitCode = 3;
 
 struct Options {
-    bool demo = false;
     std::wstring friendlyName = L"Ann";
     std::wstring signinName = L"ann@example.test";
     int seconds = -1;  // until standard input ends
@@ -42,8 +39,7 @@ Options parse(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         bool hasValue = i + 1 < argc;
-        if (arg == L"--demo") options.demo = true;
-        else if (arg == L"--friendly" && hasValue) options.friendlyName = argv[++i];
+        if (arg == L"--friendly" && hasValue) options.friendlyName = argv[++i];
         else if (arg == L"--signin" && hasValue) options.signinName = argv[++i];
         else if (arg == L"--seconds" && hasValue) options.seconds = _wtoi(argv[++i]);
         else options.commands.push_back(arg);
@@ -109,14 +105,5 @@ int host(const Options& options) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    try {
-        ComApartment apartment;
-        Options options = parse(argc, argv);
-        return options.demo ? runDemo() : host(options);
-    } catch (const HResultError& e) {
-        std::fprintf(stderr, "sonarel-host: failed with HRESULT 0x%08lX\n", static_cast<unsigned long>(e.code()));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "sonarel-host: %s\n", e.what());
-    }
-    return 2;
+    return runHostProgram("sonarel-host", [&] { return host(parse(argc, argv)); });
 }

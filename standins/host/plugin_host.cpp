@@ -1,6 +1,7 @@
 #include "standins/host/plugin_host.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "common/dispatch.h"
 
@@ -98,6 +99,18 @@ void pumpMessagesFor(unsigned milliseconds) {
         if (spent >= milliseconds) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(milliseconds - spent, 20), QS_ALLINPUT);
     }
+}
+
+int runHostProgram(const char* programName, const std::function<int()>& body) {
+    try {
+        ComApartment apartment;
+        return body();
+    } catch (const HResultError& e) {
+        std::fprintf(stderr, "%s: failed with HRESULT 0x%08lX\n", programName, static_cast<unsigned long>(e.code()));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", programName, e.what());
+    }
+    return 2;
 }
 
 }  // namespace sonarel::standin

@@ -2,6 +2,7 @@
 // The host's side of the plug-in contract: register the plug-in beside the
 // program, create it by ProgID and call it by member name only, as a
 // late-binding host does.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,10 @@ void printLine(const std::wstring& line);
 
 // Pumps this thread's messages for a while (timers and events run).
 void pumpMessagesFor(unsigned milliseconds);
+
+// Runs a stand-in program's body in a COM apartment and returns its exit
+// code; a failure is reported on standard error under the program's name,
+// and ends it with 2.
+int runHostProgram(const char* programName, const std::function<int()>& body);
 
 }  // namespace sonarel::standin

@@ -1,6 +1,7 @@
 #include "standins/host/quick_text_host.h"
 
 #include <optional>
+#include <utility>
 
 namespace sonarel::standin {
 namespace {
@@ -41,12 +42,33 @@ QuickTextHost::~QuickTextHost() { messenger_.onHotKey(nullptr); }
 
 void QuickTextHost::hotKey(const ConversationInfo& conversation) {
     ++hotKeys_;
+    if (std::exchange(dropNextHotKey_, false)) return;
     std::wstring path = quickTextPath(messenger_.signinName());
     auto message = readText(path, L"Message");
     if (!message || readNumber(path, L"AutoSend") == 0) return;  // nothing to send at once
-    sent_.push_back({conversation.contact, *message});
+    send(conversation, insertAndTakeAll(conversation.window, *message));
+}
+
+// The quick text goes in at the caret, and the whole box comes out, which
+// leaves it empty.
+std::wstring QuickTextHost::insertAndTakeAll(HWND conversation, const std::wstring& quickText) {
+    HWND box = messenger_.inputBox(conversation);
+    if (!box) return quickText;
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(quickText.c_str()));
+    std::wstring text = messenger_.draft(conversation);
+    SetWindowTextW(box, L"");
+    return text;
+}
+
+// An empty box sends nothing.
+void QuickTextHost::send(const ConversationInfo& conversation, std::wstring text) {
+    if (text.empty()) return;
+    sent_.push_back({conversation.contact, text});
     ++sentCount_;
-    if (message->starts_with(nameCommand)) messenger_.requestFriendlyName(message->substr(nameCommand.size()));
+    if (text.starts_with(nameCommand))
+        messenger_.requestFriendlyName(text.substr(nameCommand.size()));
+    else
+        messenger_.sendMessage(conversation.window, std::move(text));
     if (onSent) onSent(sent_.back());
 }
 

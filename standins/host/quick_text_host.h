@@ -1,8 +1,11 @@
 #pragma once
 // The host's quick texts, as far as the plug-in relies on them: Alt+0 in a
-// conversation window sends the signed-in user's QuickText09 message when
-// its "AutoSend" is non-zero, and a sent "/name X" makes X the display
-// name. Every text sent is recorded.
+// conversation window, when the signed-in user's QuickText09 has a
+// non-zero "AutoSend", puts its message into the conversation's input box
+// at the caret, over any selection, and sends the whole box, which it
+// empties. A sent text that begins with "/name " is a command: the rest
+// becomes the display name, and no contact sees it. Any other text is a
+// message to the contact. Every text sent is recorded.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,10 +18,7 @@ namespace sonarel::standin {
 // Below HKEY_CURRENT_USER.
 std::wstring quickTextPath(std::wstring_view signinName);
 
-struct SentText {
-    std::wstring contact;  // the conversation it was sent in
-    std::wstring text;
-};
+using SentText = ConversationText;
 
 class QuickTextHost {
 public:
@@ -34,15 +34,21 @@ public:
     void forgetSent() { sent_.clear(); }
     // Hot-key presses seen, whether or not they sent anything.
     int hotKeys() const { return hotKeys_; }
+    // The next hot key is seen and counted, but nothing is put into the box
+    // or sent, as by a host busy at that moment; the ones after it work.
+    void dropNextHotKey() { dropNextHotKey_ = true; }
     // Called after each text is sent (and carried out).
     std::function<void(const SentText&)> onSent;
 
 private:
     void hotKey(const ConversationInfo& conversation);
+    std::wstring insertAndTakeAll(HWND conversation, const std::wstring& quickText);
+    void send(const ConversationInfo& conversation, std::wstring text);
 
     StandInMessenger& messenger_;
     std::vector<SentText> sent_;
     int hotKeys_ = 0;
+    bool dropNextHotKey_ = false;
     long long sentCount_ = 0;
 };
 

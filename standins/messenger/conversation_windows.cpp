@@ -1,7 +1,9 @@
 // The stand-in's windows: conversation windows of the messenger's class,
-// a hidden window that delivers events from the message loop, and the
-// guard that can keep conversations out of the foreground, always or as
-// the window system's foreground lock does.
+// each with its input box, a hidden window that delivers events from the
+// message loop, and the guard that can keep conversations out of the
+// foreground, always or as the window system's foreground lock does.
+#include <optional>
+
 #include "standins/messenger/messenger_state.h"
 #include "standins/support/window_class.h"
 
@@ -11,6 +13,8 @@ namespace {
 constexpr wchar_t conversationClass[] = L"IMWindowClass";
 constexpr wchar_t notifierClass[] = L"SonarelStandInMessengerEvents";
 constexpr UINT eventNotice = WM_APP + 1;
+constexpr int inputBoxId = 1;
+constexpr int inputBoxHeight = 24;
 
 MessengerState* stateOf(HWND window) {
     return reinterpret_cast<MessengerState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -22,15 +26,13 @@ bool isHotKeyDown(WPARAM key, LPARAM flags) {
     return key == '0' && (flags & altHeld) && !(flags & repeat);
 }
 
-LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// The host's hot key, in the conversation window or in its input box. Its
+// own keys make no mnemonic beep, and Alt going up starts no menu mode.
+std::optional<LRESULT> hotKeyKeys(HWND conversation, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-            break;
         case WM_SYSKEYDOWN:
             if (isHotKeyDown(wParam, lParam)) {
-                if (MessengerState* state = stateOf(window)) state->hotKeyPressed(window);
+                if (MessengerState* state = stateOf(conversation)) state->hotKeyPressed(conversation);
                 return 0;
             }
             if (wParam == VK_MENU) return 0;
@@ -38,10 +40,56 @@ LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_SYSCHAR:
         case WM_SYSKEYUP:
         case WM_KEYUP:
-            // The hot key's own keys: no mnemonic beep, and no menu mode
-            // when Alt goes up.
             if (wParam == '0' || wParam == VK_MENU) return 0;
             break;
+    }
+    return std::nullopt;
+}
+
+// The box is an edit control whose own procedure is kept in its user data,
+// which the edit control leaves alone.
+LRESULT CALLBACK inputBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto handled = hotKeyKeys(GetParent(box), message, wParam, lParam)) return *handled;
+    auto editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    return CallWindowProcW(editProc, box, message, wParam, lParam);
+}
+
+void createInputBox(HWND conversation) {
+    HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
+                               0, 0, 0, conversation, reinterpret_cast<HMENU>(static_cast<INT_PTR>(inputBoxId)),
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!box) return;
+    LONG_PTR editProc = SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(inputBoxProc));
+    SetWindowLongPtrW(box, GWLP_USERDATA, editProc);
+}
+
+// Across the foot of the window, as a conversation's input box lies.
+void placeInputBox(HWND conversation, int width, int height) {
+    MoveWindow(inputBoxOf(conversation), 0, height - inputBoxHeight, width, inputBoxHeight, TRUE);
+}
+
+LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto handled = hotKeyKeys(window, message, wParam, lParam)) return *handled;
+    switch (message) {
+        case WM_NCCREATE:
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+            break;
+        case WM_CREATE:
+            createInputBox(window);
+            return 0;
+        case WM_SIZE:
+            placeInputBox(window, LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        // The keyboard goes to the input box whenever the window gets it;
+        // the box keeps its caret and selection meanwhile.
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam)) break;
+            SetFocus(inputBoxOf(window));
+            return 0;
+        case WM_SETFOCUS:
+            SetFocus(inputBoxOf(window));
+            return 0;
         case WM_DESTROY:
             if (MessengerState* state = stateOf(window)) state->windowDestroyed(window);
             break;
@@ -85,6 +133,8 @@ LRESULT CALLBACK activationGuard(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+HWND inputBoxOf(HWND conversation) { return GetDlgItem(conversation, inputBoxId); }
 
 HWND createConversationWindow(MessengerState& state, const std::wstring& contact, int cascade) {
     registerWindowClass(conversationClass, conversationProc);

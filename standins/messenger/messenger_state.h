@@ -44,6 +44,9 @@ public:
     // Called by the conversation windows.
     void windowDestroyed(HWND window);
     void hotKeyPressed(HWND window);
+    // Messages sent in conversations, which reached their contacts.
+    void messageSent(HWND window, std::wstring text);
+    std::vector<ConversationText> messagesToContacts;
 
     // Event sinks, per automation object that connected them.
     DWORD advise(const void* source, ComPtr<IDispatch> sink);
@@ -103,6 +106,7 @@ private:
         Variant argument;  // VT_EMPTY: the event carries no argument
     };
     void queue(DISPID id, ComPtr<IDispatch> window);
+    std::vector<Conversation>::iterator find(HWND window);
 
     std::vector<Conversation> conversations_;
     std::vector<Sink> sinks_;
@@ -116,6 +120,8 @@ private:
 
 // The conversation window class and the event notifier window.
 HWND createConversationWindow(MessengerState& state, const std::wstring& contact, int cascade);
+// A conversation window's input box.
+HWND inputBoxOf(HWND conversation);
 HWND createNotifierWindow(MessengerState& state);
 void postEventNotice(HWND notifier);
 HHOOK installActivationGuard(MessengerState& state);

@@ -72,9 +72,13 @@ bool MessengerState::isConversation(HWND window) const {
                        [&](const Conversation& c) { return c.window == window; });
 }
 
+std::vector<MessengerState::Conversation>::iterator MessengerState::find(HWND window) {
+    return std::find_if(conversations_.begin(), conversations_.end(),
+                        [&](const Conversation& c) { return c.window == window; });
+}
+
 void MessengerState::windowDestroyed(HWND window) {
-    auto it = std::find_if(conversations_.begin(), conversations_.end(),
-                           [&](const Conversation& c) { return c.window == window; });
+    auto it = find(window);
     if (it == conversations_.end()) return;
     ComPtr<IDispatch> object = it->object;
     conversations_.erase(it);
@@ -82,9 +86,13 @@ void MessengerState::windowDestroyed(HWND window) {
 }
 
 void MessengerState::hotKeyPressed(HWND window) {
-    auto it = std::find_if(conversations_.begin(), conversations_.end(),
-                           [&](const Conversation& c) { return c.window == window; });
+    auto it = find(window);
     if (it != conversations_.end() && hotKey) hotKey({it->window, it->contact});
+}
+
+void MessengerState::messageSent(HWND window, std::wstring text) {
+    auto it = find(window);
+    if (it != conversations_.end()) messagesToContacts.push_back({it->contact, std::move(text)});
 }
 
 DWORD MessengerState::advise(const void* source, ComPtr<IDispatch> sink) {
@@ -200,6 +208,37 @@ HWND StandInMessenger::openConversation(std::wstring contact) {
 void StandInMessenger::closeConversation(HWND window) { state_->close(window); }
 
 std::vector<ConversationInfo> StandInMessenger::conversations() const { return state_->openConversations(); }
+
+HWND StandInMessenger::inputBox(HWND conversation) const {
+    return state_->isConversation(conversation) ? inputBoxOf(conversation) : nullptr;
+}
+
+std::wstring StandInMessenger::draft(HWND conversation) const {
+    HWND box = inputBox(conversation);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+Selection StandInMessenger::selection(HWND conversation) const {
+    Selection selection;
+    SendMessageW(inputBox(conversation), EM_GETSEL, reinterpret_cast<WPARAM>(&selection.start),
+                 reinterpret_cast<LPARAM>(&selection.end));
+    return selection;
+}
+
+bool StandInMessenger::inputBoxHasFocus(HWND conversation) const {
+    HWND box = inputBox(conversation);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    return box && GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &thread) && thread.hwndFocus == box;
+}
+
+void StandInMessenger::sendMessage(HWND conversation, std::wstring text) {
+    state_->messageSent(conversation, std::move(text));
+}
+
+std::vector<ConversationText> StandInMessenger::messagesToContacts() const { return state_->messagesToContacts; }
 
 void StandInMessenger::onHotKey(HotKeyHandler handler) { state_->hotKey = std::move(handler); }
 

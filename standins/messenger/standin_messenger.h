@@ -22,6 +22,21 @@ struct ConversationInfo {
     std::wstring contact;
 };
 
+// A text sent in a conversation.
+struct ConversationText {
+    std::wstring contact;  // the conversation it was sent in
+    std::wstring text;
+    bool operator==(const ConversationText&) const = default;
+};
+
+// The caret and the selection in an input box, as EM_GETSEL gives them: a
+// bare caret has start == end.
+struct Selection {
+    DWORD start = 0;
+    DWORD end = 0;
+    bool operator==(const Selection&) const = default;
+};
+
 // Test switches: members of the automation objects that answer badly.
 enum class Member { MyFriendlyName, MySigninName, InstantMessage, hWnd, Contacts, FirstContact, SigninName };
 enum class Answer {
@@ -72,6 +87,23 @@ public:
     void closeConversation(HWND window);
     // The open conversations, oldest first.
     std::vector<ConversationInfo> conversations() const;
+
+    // A conversation's input box, a single-line edit control that holds
+    // the user's draft. The window hands the keyboard to it whenever it
+    // gets the keyboard, and Alt+0 there is the host's hot key, as in the
+    // window. Null when the window is no open conversation.
+    HWND inputBox(HWND conversation) const;
+    // The text in the input box.
+    std::wstring draft(HWND conversation) const;
+    Selection selection(HWND conversation) const;
+    // Whether the input box is the keyboard focus of its thread; from any
+    // thread.
+    bool inputBoxHasFocus(HWND conversation) const;
+    // Sends a message in the conversation, as the send button does: it
+    // reaches the contact.
+    void sendMessage(HWND conversation, std::wstring text);
+    // Every message that reached a contact, oldest first.
+    std::vector<ConversationText> messagesToContacts() const;
 
     void onHotKey(HotKeyHandler handler);
 

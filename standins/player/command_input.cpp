@@ -9,14 +9,14 @@ namespace sonarel::player {
 struct CommandInput::Queue {
     std::mutex mutex;
     std::deque<InputLine> lines;
-    DWORD windowThreadId = 0;
+    HWND commandWindow = nullptr;
 
     void push(InputLine line) {
         {
             std::lock_guard lock(mutex);
             lines.push_back(std::move(line));
         }
-        PostThreadMessageW(windowThreadId, linesWaiting, 0, 0);
+        PostMessageW(commandWindow, linesWaiting, 0, 0);
     }
 };
 
@@ -38,8 +38,8 @@ void CommandInput::readLines(Queue& queue, HANDLE input) {
     queue.push({true, {}});
 }
 
-CommandInput::CommandInput(DWORD windowThreadId) : queue_(std::make_shared<Queue>()) {
-    queue_->windowThreadId = windowThreadId;
+CommandInput::CommandInput(HWND commandWindow) : queue_(std::make_shared<Queue>()) {
+    queue_->commandWindow = commandWindow;
     // The thread may still be blocked in ReadFile when the program ends; it
     // holds its own share of the queue, so nothing it touches goes away.
     std::thread([queue = queue_] { readLines(*queue, GetStdHandle(STD_INPUT_HANDLE)); }).detach();

@@ -17,11 +17,13 @@ struct InputLine {
 
 class CommandInput {
 public:
-    // Posted to the window thread whenever lines are waiting.
+    // Posted to the command window whenever lines are waiting. A window's
+    // message, unlike a thread's, is delivered by any message loop, also
+    // by a menu's while the user has one open.
     static constexpr UINT linesWaiting = WM_APP + 1;
 
-    // Starts reading; the window thread must already have a message queue.
-    explicit CommandInput(DWORD windowThreadId);
+    // Starts reading.
+    explicit CommandInput(HWND commandWindow);
 
     // The next waiting line, if any.
     std::optional<InputLine> next();

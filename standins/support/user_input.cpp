@@ -23,6 +23,28 @@ void send(std::vector<INPUT>& inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// A move of the pointer to a point of the primary screen, whose corners are
+// 0 and 65535 in absolute coordinates.
+INPUT pointerTo(POINT point) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+INPUT extraButton(bool up) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.mouseData = XBUTTON1;
+    input.mi.dwFlags = up ? MOUSEEVENTF_XUP : MOUSEEVENTF_XDOWN;
+    return input;
+}
+
+// Where the pointer rested before the button was held.
+POINT pointerBeforeHold{};
+
 }  // namespace
 
 void pressKey(WORD key, bool up) {
@@ -45,6 +67,28 @@ void typeText(std::wstring_view text) {
         inputs.push_back(characterInput(character, false));
         inputs.push_back(characterInput(character, true));
     }
+    send(inputs);
+}
+
+void holdMouseButton() {
+    GetCursorPos(&pointerBeforeHold);
+    RECT front{};
+    GetWindowRect(GetForegroundWindow(), &front);
+    std::vector<INPUT> inputs{pointerTo({(front.left + front.right) / 2, (front.top + front.bottom) / 2}),
+                              extraButton(false)};
+    send(inputs);
+}
+
+void releaseMouseButton() {
+    std::vector<INPUT> inputs{extraButton(true), pointerTo(pointerBeforeHold)};
+    send(inputs);
+}
+
+void openWindowMenu() { typeChord({VK_MENU, VK_SPACE}); }
+
+void closeMenu() {
+    std::vector<INPUT> inputs{keyInput(VK_ESCAPE, false), keyInput(VK_ESCAPE, true), keyInput(VK_ESCAPE, false),
+                              keyInput(VK_ESCAPE, true)};
     send(inputs);
 }
 

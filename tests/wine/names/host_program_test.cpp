@@ -1,4 +1,5 @@
-// The stand-in host program, as `make demo` and a person run it.
+// The stand-in host program as a person runs it, and the demo program as
+// `make demo` runs it.
 #include <gtest/gtest.h>
 
 #include "settings/settings_store.h"
@@ -8,7 +9,8 @@
 namespace sonarel::testing {
 namespace {
 
-std::wstring host() { return L"\"" + besideTestProgram(L"sonarel-host.exe") + L"\""; }
+std::wstring program(const wchar_t* name) { return L"\"" + besideTestProgram(name) + L"\""; }
+std::wstring host() { return program(L"sonarel-host.exe"); }
 
 bool hasLine(const std::string& output, const std::string& line) {
     return ("\n" + output).find("\n" + line + "\n") != std::string::npos;
@@ -29,7 +31,7 @@ TEST(HostProgram, PrintsWhatThePluginPublishesAndTheResultOfEachCommand) {
 
 TEST(HostProgram, DemoSwitchesToTheListeningNameAndBack) {
     CleanSettings clean;
-    ProgramResult result = runProgram(host() + L" --demo", 60s);
+    ProgramResult result = runProgram(program(L"sonarel-demo.exe"), 60s);
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     EXPECT_NE(result.output.find("sent \"/name Ann I'm listening to: (!WAT)\""), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("final name \"Ann\" - OK"), std::string::npos) << result.output;

@@ -244,6 +244,49 @@ TEST(NameChain, TheUsersConversationInFrontGetsNoKeysAndTheKeyboardBack) {
     });
 }
 
+// The stand-in host and messenger as a user's conversation meets the hot
+// key: the box keeps its draft, caret and selection while another program
+// has the keyboard; a hot key the host drops changes nothing; the next one
+// puts the quick text in over the selection and sends the whole box to the
+// contact, and in an empty box the command alone is carried out.
+TEST(NameChain, StandInHostPutsTheQuickTextIntoTheDraftAndSendsTheWholeBox) {
+    onNewApartmentThread([] {
+        StandInPlayer desk;
+        Chain chain;
+        writeRegText(HKEY_CURRENT_USER, chain.quickTextPath(), L"Message", L"/name Bo");
+        DWORD one = 1;
+        writeRegValue(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend", REG_DWORD, &one, sizeof(one));
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }));
+        typeText(L"see you at 5");
+        typeChord({VK_SHIFT, VK_LEFT});
+        const standin::Selection five{11, 12};
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.selection(bob) == five; }));
+        desk.run("work");
+        SetForegroundWindow(bob);
+        EXPECT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }));
+        EXPECT_EQ(chain.messenger.selection(bob), five);
+
+        auto hotKey = [&](int seen) {
+            typeChord({VK_MENU, '0'});
+            ASSERT_TRUE(waitUntil([&] { return chain.host.hotKeys() == seen; }));
+        };
+        chain.host.dropNextHotKey();
+        hotKey(1);
+        EXPECT_TRUE(chain.host.sent().empty());
+        EXPECT_EQ(chain.messenger.draft(bob), L"see you at 5");
+        hotKey(2);
+        EXPECT_EQ(chain.messenger.messagesToContacts(),
+                  (std::vector<standin::ConversationText>{{L"bob@example.test", L"see you at /name Bo"}}));
+        EXPECT_EQ(chain.messenger.draft(bob), L"");
+        EXPECT_EQ(chain.messenger.friendlyName(), kPlainName);
+        hotKey(3);
+        EXPECT_EQ(chain.messenger.friendlyName(), L"Bo");
+        EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{L"see you at /name Bo", L"/name Bo"}));
+        EXPECT_EQ(chain.messenger.messagesToContacts().size(), 1u);
+    });
+}
+
 TEST(NameChain, AutoSendAsTextBecomesTheNumberOneAndANonZeroNumberStays) {
     struct Case {
         const char* what;

@@ -1,8 +1,7 @@
-// The live demo: the stand-in host, messenger and player, and the real
-// plug-in with its real timer, printing a timeline of what the player
-// shows and what the display name becomes.
-#include "standins/host/demo.h"
-
+// sonarel-demo: the live demo. The stand-in host, messenger and player, and
+// the real plug-in with its real timer, printing a timeline of what the
+// player shows and what the display name becomes. It ends with 0 when every
+// check held.
 #include <functional>
 #include <optional>
 #include <vector>
@@ -101,8 +100,6 @@ void prepareSettings() {
     settings.WriteSetting(keys::CurrentTag, tag);
     RegDeleteTreeW(HKEY_CURRENT_USER, quickTextPath(signin).c_str());  // a fresh quick-text entry
 }
-
-}  // namespace
 
 int runDemo() {
     printLine(L"Sonarel demo: stand-in host, messenger and player, the real plug-in and its timer");
@@ -265,4 +262,7 @@ int runDemo() {
     return ok ? 0 : 1;
 }
 
+}  // namespace
 }  // namespace sonarel::standin
+
+int wmain() { return sonarel::standin::runHostProgram("sonarel-demo", sonarel::standin::runDemo); }

@@ -1,4 +1,4 @@
-#include "ui/windows.h"
+#include "ui/plugin_windows.h"
 
 #include <utility>
 
