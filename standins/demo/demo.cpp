@@ -58,7 +58,8 @@ public:
             name_ = name;
             print(L"name     ", L"\"" + name + L"\"");
         }
-        size_t open = messenger_.conversations().size();
+        size_t open = 0;  // command conversations: the user's own are the user's business
+        for (const auto& conversation : messenger_.conversations()) open += conversation.contact == L"Debug.Window";
         if (open != conversations_) {
             if (open > conversations_) print(L"messenger", L"a conversation with Debug.Window opened (the command conversation)");
             conversations_ = open;
@@ -101,6 +102,232 @@ void prepareSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, quickTextPath(signin).c_str());  // a fresh quick-text entry
 }
 
+// The demo's parts, each with its check, run one after the other against
+// one plug-in, messenger, host and player.
+class Demo {
+public:
+    explicit Demo(const std::wstring& playerExe)
+        : host_(messenger_), timeline_(messenger_), plugin_(startPlugin()), player_(playerExe) {
+        host_.onSent = [this](const SentText& sent) {
+            lastSendAt_ = GetTickCount();
+            timeline_.print(L"host     ", L"sent \"" + sent.text + L"\"");
+        };
+    }
+
+    int run() {
+        userAtTheDesk();
+        timeline_.look();
+        step("open2", L"(the player opens)", never, 1500);
+        runOfSongs();
+        expectOnePlainSend(L"pause2", playerStep("pause2", L"(paused: the plain name comes back)"));
+        step("resume2", L"(playing again: the listening name)", listening(), 2500);
+        watchOffAndOn();
+        expectOnePlainSend(L"stop2", playerStep("stop2", L"(stopped: the plain name)"));
+        typingInTheNotes();
+        draftInTheUsersConversation();
+        lockedForeground();
+        step("close2", L"(closed: the plain name comes back)", plain(), 2500);
+        player_.command("quit", 3000);
+        timeline_.waitFor(never, 300);
+        plugin_.uninitialize();
+        return summary();
+    }
+
+private:
+    static bool never() { return false; }
+    std::function<bool()> listening() {
+        return [this] { return messenger_.friendlyName() == listeningName; };
+    }
+    std::function<bool()> plain() {
+        return [this] { return messenger_.friendlyName() == plainName; };
+    }
+
+    PluginHost startPlugin() {
+        messenger_.registerClassObject();
+        prepareSettings();
+        printLine(L"settings: CurrentName=\"1\" CustomName=\"0\" CurrentTag=\"" + std::wstring(tag) + L"\"");
+        PluginHost plugin(besideProgram(L"SonarelPL.dll"));
+        // The host hands the plug-in its own messenger object.
+        ComPtr<IDispatch> messengerObject;
+        CoCreateInstance(CLSID_Messenger, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                         IID_PPV_ARGS(&messengerObject));
+        long commandCount = 0;
+        plugin.initialize(1, signin, messengerObject.Get());
+        printLine(L"plug-in: \"" + plugin.publishedName(&commandCount) + L"\"");
+        CommandResult on = plugin.parseCommand(L"/xwinampon");
+        printLine(std::wstring(L"/xwinampon -> ") + (on.handled ? L"True" : L"False"));
+        return plugin;
+    }
+
+    // The plug-in injects nothing for a user away from the desk: the demo's
+    // user moves the mouse by nothing first, and lets it rest.
+    void userAtTheDesk() {
+        moveMouseByNothing();
+        timeline_.waitFor(inputQuiet, 3000);
+    }
+
+    // Runs a player command and lets the plug-in work until the name has
+    // settled.
+    void step(const std::string& command, const wchar_t* expectation, const std::function<bool()>& settled,
+              unsigned deadlineMs) {
+        timeline_.look();
+        timeline_.print(L"demo     ", L"player command: " + std::wstring(command.begin(), command.end()));
+        timeline_.print(L"         ", expectation);
+        playerOk_ = player_.command(command) && playerOk_;
+        timeline_.waitFor(settled, deadlineMs);
+    }
+    std::function<void()> playerStep(const std::string& command, const wchar_t* expectation) {
+        return [this, command, expectation] { step(command, expectation, never, 0); };
+    }
+    void hostCommand(const wchar_t* command, const wchar_t* expectation) {
+        timeline_.look();
+        CommandResult result = plugin_.parseCommand(command);
+        timeline_.print(L"demo     ", std::wstring(L"host command: ") + command + L" -> " +
+                                          (result.handled ? L"True" : L"False"));
+        timeline_.print(L"         ", expectation);
+    }
+    void check(bool ok, const std::wstring& what) {
+        checksOk_ = checksOk_ && ok;
+        timeline_.print(L"check    ", what + L" - " + (ok ? L"OK" : L"FAILED"));
+    }
+    std::vector<std::wstring> sentSince(size_t before) const {
+        std::vector<std::wstring> texts;
+        for (size_t i = before; i < host_.sent().size(); ++i) texts.push_back(host_.sent()[i].text);
+        return texts;
+    }
+
+    // A pause, a stop or the watch switched off sends the plain name once,
+    // and nothing else follows it on the next tick.
+    void expectOnePlainSend(const std::wstring& what, const std::function<void()>& act) {
+        size_t before = host_.sent().size();
+        act();
+        timeline_.waitFor(plain(), 2500);
+        timeline_.waitFor(never, 1200);
+        auto texts = sentSince(before);
+        check(texts == std::vector<std::wstring>{L"/name Ann"},
+              std::to_wstring(texts.size()) + L" send(s) after " + what + L", the plain name only");
+    }
+
+    void runOfSongs() {
+        size_t before = host_.sent().size();
+        step("play2 Bright Morning",
+             L"(the first song: the hidden command conversation opens and carries the listening name)",
+             listening(), 2500);
+        size_t first = host_.sent().size() - before;
+        step("play2 Second Song", L"(the next song: the listening name shows already, nothing is sent)", never,
+             1500);
+        step("play2 Night Drive", L"(and the one after it)", never, 1500);
+        size_t next = host_.sent().size() - before - first;
+        check(listening()() && first == 1 && next == 0,
+              L"a run of 3 songs: " + std::to_wstring(first) + L" send for the first, " + std::to_wstring(next) +
+                  L" for the next ones");
+    }
+
+    void watchOffAndOn() {
+        expectOnePlainSend(L"/xwinampoff", [this] {
+            hostCommand(L"/xwinampoff", L"(the watch is switched off while a song plays: the plain name comes back)");
+        });
+        size_t before = host_.sent().size();
+        hostCommand(L"/xwinampon", L"(on again: the song that plays shows the listening name, without a new song)");
+        bool back = timeline_.waitFor(listening(), 2500);
+        check(back && sentSince(before) == std::vector<std::wstring>{kListeningCommand},
+              L"switched on again, the listening name came back without a new song");
+    }
+
+    // The user types in the host's window every 300 ms for 3 s, and the
+    // player starts a song after the first second.
+    void typingInTheNotes() {
+        // A window of the host's own, away from the screen's centre, where
+        // the pointer rests.
+        KeyCountingWindow notes(L"Notes", WS_OVERLAPPEDWINDOW, RECT{820, 300, 1220, 500});
+        notes.bringToFront();
+        timeline_.waitFor(inputQuiet, 3000);
+        timeline_.print(L"demo     ", L"the user types in the host's Notes window every 300 ms for 3 s");
+        size_t before = host_.sent().size();
+        DWORD lastKey = 0;
+        for (int key = 0; key < 10; ++key) {
+            if (key == 3) step("play2 Third Song", L"(a song while the user types: the name waits)", never, 0);
+            typeKey('A');
+            lastKey = GetTickCount();
+            timeline_.waitFor(never, 300);
+        }
+        bool waited = host_.sent().size() == before;
+        timeline_.print(L"demo     ", L"the user stops typing");
+        bool followed = timeline_.waitFor(listening(), 4000) && lastSendAt_ - lastKey <= 2100;
+        check(waited && followed && notes.keys() == 10,
+              std::wstring(waited ? L"nothing sent while the user typed" : L"SENT while the user typed") +
+                  L"; the listening name " + seconds(lastSendAt_ - lastKey) + L" after the last key; " +
+                  std::to_wstring(notes.keys()) + L" of 10 keys in the Notes window");
+    }
+
+    // The user writes to a contact and stops in the middle of a sentence,
+    // while the player pauses: the name follows through the hidden
+    // conversation, and the draft stays where it was.
+    void draftInTheUsersConversation() {
+        const std::wstring draft = L"see you at";
+        HWND bob = messenger_.openConversation(L"bob@example.test");
+        SetForegroundWindow(bob);
+        timeline_.waitFor([&] { return messenger_.inputBoxHasFocus(bob); }, 2000);
+        timeline_.print(L"demo     ", L"the user writes \"" + draft + L"\" to bob@example.test, a key every 200 ms");
+        for (size_t at = 0; at < draft.size(); ++at) {
+            if (at == 4) step("pause2", L"(paused while the user writes: the name waits)", never, 0);
+            typeText(draft.substr(at, 1));
+            timeline_.waitFor(never, 200);
+        }
+        timeline_.print(L"demo     ", L"the user stops in the middle of the sentence");
+        bool followed = timeline_.waitFor(plain(), 4000);
+        bool backInTheBox = timeline_.waitFor(
+            [&] { return GetForegroundWindow() == bob && messenger_.inputBoxHasFocus(bob); }, 2000);
+        Selection caret = messenger_.selection(bob);
+        bool draftKept = messenger_.draft(bob) == draft && caret == Selection{10, 10};
+        bool contactGotNothing = messenger_.messagesToContacts().empty();
+        check(followed && draftKept && contactGotNothing && backInTheBox,
+              std::wstring(followed ? L"the plain name came" : L"NO plain name") + L"; bob got " +
+                  std::to_wstring(messenger_.messagesToContacts().size()) + L" message(s); the draft \"" +
+                  messenger_.draft(bob) + L"\" with the caret at " + std::to_wstring(caret.start) +
+                  (backInTheBox ? L"; the conversation has the keyboard again" : L"; the keyboard is ELSEWHERE"));
+        messenger_.closeConversation(bob);
+    }
+
+    // Another program in front, and the window system's foreground lock on.
+    void lockedForeground() {
+        player_.command("work");
+        messenger_.lockForeground(true);
+        timeline_.waitFor(inputQuiet, 3000);
+        timeline_.print(L"demo     ", L"the user works in a document of another program; the foreground is locked");
+        step("resume2", L"(playing again: the listening name comes through the locked foreground)", listening(),
+             4000);
+        std::string desk;
+        timeline_.waitFor([&] { return (desk = player_.reply("desk").value_or("")) == "ok keys=0 front=document"; },
+                          2000);
+        check(listening()() && desk == "ok keys=0 front=document",
+              L"the document has the keyboard again and got no key (" + std::wstring(desk.begin(), desk.end()) + L")");
+        messenger_.lockForeground(false);
+    }
+
+    int summary() {
+        std::wstring finalName = messenger_.friendlyName();
+        int repeated = 0;  // a name command the same as the one before it
+        for (size_t i = 1; i < host_.sent().size(); ++i) repeated += host_.sent()[i].text == host_.sent()[i - 1].text;
+        bool ok = playerOk_ && checksOk_ && timeline_.nameChanges >= 4 && finalName == plainName && repeated == 0;
+        printLine(L"summary: " + std::to_wstring(timeline_.titles) + L" player titles, " +
+                  std::to_wstring(host_.sent().size()) + L" name commands sent by the host, " +
+                  (repeated ? std::to_wstring(repeated) + L" the same as the one before" : L"no two the same in a row") +
+                  L", " + std::to_wstring(timeline_.nameChanges) + L" display-name changes, final name \"" +
+                  finalName + L"\" - " + (ok ? L"OK" : L"FAILED"));
+        return ok ? 0 : 1;
+    }
+
+    StandInMessenger messenger_{signin, plainName};
+    QuickTextHost host_;
+    Timeline timeline_;
+    PluginHost plugin_;
+    PlayerProcess player_;
+    DWORD lastSendAt_ = 0;
+    bool playerOk_ = true;
+    bool checksOk_ = true;
+};
+
 int runDemo() {
     printLine(L"Sonarel demo: stand-in host, messenger and player, the real plug-in and its timer");
     std::wstring playerExe = besideProgram(L"sonarel-player.exe");
@@ -108,158 +335,7 @@ int runDemo() {
         printLine(L"The stand-in player is missing: " + playerExe);
         return 1;
     }
-
-    StandInMessenger messenger(signin, plainName);
-    messenger.registerClassObject();
-    QuickTextHost host(messenger);
-    Timeline timeline(messenger);
-    DWORD lastSendAt = 0;
-    host.onSent = [&](const SentText& sent) {
-        lastSendAt = GetTickCount();
-        timeline.print(L"host     ", L"sent \"" + sent.text + L"\"");
-    };
-
-    prepareSettings();
-    printLine(L"settings: CurrentName=\"1\" CustomName=\"0\" CurrentTag=\"" + std::wstring(tag) + L"\"");
-    PluginHost plugin(besideProgram(L"SonarelPL.dll"));
-    // The host hands the plug-in its own messenger object.
-    ComPtr<IDispatch> messengerObject;
-    CoCreateInstance(CLSID_Messenger, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&messengerObject));
-    long commandCount = 0;
-    plugin.initialize(1, signin, messengerObject.Get());
-    printLine(L"plug-in: \"" + plugin.publishedName(&commandCount) + L"\"");
-    CommandResult on = plugin.parseCommand(L"/xwinampon");
-    printLine(std::wstring(L"/xwinampon -> ") + (on.handled ? L"True" : L"False"));
-
-    PlayerProcess player(playerExe);
-    auto listening = [&] { return messenger.friendlyName() == listeningName; };
-    auto plain = [&] { return messenger.friendlyName() == plainName; };
-    bool playerOk = true;
-    bool sendsOk = true;
-    // Runs a player command and lets the plug-in work until the name has
-    // settled.
-    auto step = [&](const std::string& command, const wchar_t* expectation, const std::function<bool()>& settled,
-                    unsigned deadlineMs) {
-        timeline.look();
-        timeline.print(L"demo     ", L"player command: " + std::wstring(command.begin(), command.end()));
-        timeline.print(L"         ", expectation);
-        playerOk = player.command(command) && playerOk;
-        timeline.waitFor(settled, deadlineMs);
-    };
-    auto never = [] { return false; };
-    auto check = [&](bool ok, const std::wstring& what) {
-        sendsOk = sendsOk && ok;
-        timeline.print(L"check    ", what + L" - " + (ok ? L"OK" : L"FAILED"));
-    };
-    auto sentSince = [&](size_t before) {
-        std::vector<std::wstring> texts;
-        for (size_t i = before; i < host.sent().size(); ++i) texts.push_back(host.sent()[i].text);
-        return texts;
-    };
-    // A pause, a stop or the watch switched off sends the plain name once,
-    // and nothing else follows it on the next tick.
-    auto expectOnePlainSend = [&](const std::wstring& what, const std::function<void()>& act) {
-        size_t before = host.sent().size();
-        act();
-        timeline.waitFor(plain, 2500);
-        timeline.waitFor(never, 1200);
-        auto texts = sentSince(before);
-        check(texts == std::vector<std::wstring>{L"/name Ann"},
-              std::to_wstring(texts.size()) + L" send(s) after " + what + L", the plain name only");
-    };
-    auto playerStep = [&](const std::string& command, const wchar_t* expectation) {
-        return [&, command, expectation] { step(command, expectation, never, 0); };
-    };
-    auto hostCommand = [&](const wchar_t* command, const wchar_t* expectation) {
-        timeline.look();
-        CommandResult result = plugin.parseCommand(command);
-        timeline.print(L"demo     ", std::wstring(L"host command: ") + command + L" -> " +
-                                         (result.handled ? L"True" : L"False"));
-        timeline.print(L"         ", expectation);
-    };
-
-    timeline.look();
-    step("open2", L"(the player opens)", never, 1500);
-    {
-        size_t before = host.sent().size();
-        step("play2 Bright Morning",
-             L"(the first song: the hidden command conversation opens and carries the listening name)", listening,
-             2500);
-        size_t first = host.sent().size() - before;
-        step("play2 Second Song", L"(the next song: the listening name shows already, nothing is sent)", never, 1500);
-        step("play2 Night Drive", L"(and the one after it)", never, 1500);
-        size_t next = host.sent().size() - before - first;
-        check(listening() && first == 1 && next == 0,
-              L"a run of 3 songs: " + std::to_wstring(first) + L" send for the first, " + std::to_wstring(next) +
-                  L" for the next ones");
-    }
-    expectOnePlainSend(L"pause2", playerStep("pause2", L"(paused: the plain name comes back)"));
-    step("resume2", L"(playing again: the listening name)", listening, 2500);
-    expectOnePlainSend(L"/xwinampoff", [&] {
-        hostCommand(L"/xwinampoff", L"(the watch is switched off while a song plays: the plain name comes back)");
-    });
-    {
-        size_t before = host.sent().size();
-        hostCommand(L"/xwinampon", L"(on again: the song that plays shows the listening name, without a new song)");
-        bool back = timeline.waitFor(listening, 2500);
-        check(back && sentSince(before) == std::vector<std::wstring>{kListeningCommand},
-              L"switched on again, the listening name came back without a new song");
-    }
-    expectOnePlainSend(L"stop2", playerStep("stop2", L"(stopped: the plain name)"));
-
-    // The user types in the host's window every 300 ms for 3 s, and the
-    // player starts a song after the first second.
-    {
-        // A window of the host's own, away from the screen's centre, where
-        // the pointer rests.
-        KeyCountingWindow notes(L"Notes", WS_OVERLAPPEDWINDOW, RECT{820, 300, 1220, 500});
-        notes.bringToFront();
-        timeline.waitFor(inputQuiet, 3000);
-        timeline.print(L"demo     ", L"the user types in the host's Notes window every 300 ms for 3 s");
-        size_t before = host.sent().size();
-        DWORD lastKey = 0;
-        for (int key = 0; key < 10; ++key) {
-            if (key == 3) step("play2 Third Song", L"(a song while the user types: the name waits)", never, 0);
-            typeKey('A');
-            lastKey = GetTickCount();
-            timeline.waitFor(never, 300);
-        }
-        bool waited = host.sent().size() == before;
-        timeline.print(L"demo     ", L"the user stops typing");
-        bool followed = timeline.waitFor(listening, 4000) && lastSendAt - lastKey <= 2100;
-        check(waited && followed && notes.keys() == 10,
-              std::wstring(waited ? L"nothing sent while the user typed" : L"SENT while the user typed") +
-                  L"; the listening name " + seconds(lastSendAt - lastKey) + L" after the last key; " +
-                  std::to_wstring(notes.keys()) + L" of 10 keys in the Notes window");
-    }
-
-    // Another program in front, and the window system's foreground lock on.
-    player.command("work");
-    messenger.lockForeground(true);
-    timeline.waitFor(inputQuiet, 3000);
-    timeline.print(L"demo     ", L"the user works in a document of another program; the foreground is locked");
-    step("stop2", L"(stopped: the plain name comes through the locked foreground)", plain, 4000);
-    std::string desk;
-    timeline.waitFor([&] { return (desk = player.reply("desk").value_or("")) == "ok keys=0 front=document"; }, 2000);
-    check(plain() && desk == "ok keys=0 front=document",
-          L"the document has the keyboard again and got no key (" + std::wstring(desk.begin(), desk.end()) + L")");
-    messenger.lockForeground(false);
-
-    step("close2", L"(closed: the name is already plain)", never, 2000);
-    player.command("quit", 3000);
-    timeline.waitFor(never, 300);
-
-    plugin.uninitialize();
-    std::wstring finalName = messenger.friendlyName();
-    int repeated = 0;  // a name command the same as the one before it
-    for (size_t i = 1; i < host.sent().size(); ++i) repeated += host.sent()[i].text == host.sent()[i - 1].text;
-    bool ok = playerOk && sendsOk && timeline.nameChanges >= 4 && finalName == plainName && repeated == 0;
-    printLine(L"summary: " + std::to_wstring(timeline.titles) + L" player titles, " +
-              std::to_wstring(host.sent().size()) + L" name commands sent by the host, " +
-              (repeated ? std::to_wstring(repeated) + L" the same as the one before" : L"no two the same in a row") +
-              L", " + std::to_wstring(timeline.nameChanges) + L" display-name changes, final name \"" + finalName +
-              L"\" - " + (ok ? L"OK" : L"FAILED"));
-    return ok ? 0 : 1;
+    return Demo(playerExe).run();
 }
 
 }  // namespace

@@ -70,6 +70,13 @@ void typeText(std::wstring_view text) {
     send(inputs);
 }
 
+void moveMouseByNothing() {
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &move, sizeof(move));
+}
+
 void holdMouseButton() {
     GetCursorPos(&pointerBeforeHold);
     RECT front{};

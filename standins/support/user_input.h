@@ -33,6 +33,9 @@ void releaseMouseButton();
 // the window, the ones inside the menu do not.
 void openWindowMenu();
 void closeMenu();
+// A mouse move of no distance: the user at the desk, as far as the window
+// system can tell, with nothing moved or clicked.
+void moveMouseByNothing();
 // True when the window system has seen no input for over a second, so that
 // the plug-in no longer takes the user to be at work.
 bool inputQuiet();

@@ -46,10 +46,7 @@ bool waitForInputQuiet(std::chrono::milliseconds deadline) {
 void keepUserPresent() {
     static std::optional<Clock::time_point> lastMove;
     if (lastMove && Clock::now() - *lastMove < 30s) return;
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &move, sizeof(move));
+    moveMouseByNothing();
     lastMove = Clock::now();
     waitForInputQuiet();
 }
