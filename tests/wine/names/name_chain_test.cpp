@@ -25,11 +25,11 @@ std::vector<std::wstring> sentTexts(const Chain& chain) {
 }
 
 
-// The user at work in another program: typing, holding a key, watching a
-// full-screen video, or just working there while the window system locks
-// the foreground. Nothing is opened, stored or sent meanwhile; once the
-// user lets it, the name follows, and that program has the keyboard again
-// with no key but the user's own.
+// The user at work in another program: typing, holding a key or a mouse
+// button, in a menu, watching a full-screen video, or just working there
+// while the window system locks the foreground. Nothing is opened, stored
+// or sent meanwhile; once the user lets it, the name follows, and that
+// program has the keyboard again with no key but the user's own.
 TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
     struct Case {
         const char* what;
@@ -61,6 +61,19 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
          [](StandInPlayer&) { pressKey(VK_SHIFT, true); }, 1},
         {"full screen", [](Chain&, StandInPlayer& desk) { desk.run("fullscreen"); },
          [](Chain& chain) { ASSERT_TRUE(chain.passTicks(3)); }, [](StandInPlayer& desk) { desk.run("work"); }, 0},
+        {"mouse button held", [](Chain&, StandInPlayer&) {},
+         [](Chain& chain) {
+             holdMouseButton();
+             ASSERT_TRUE(chain.passTicks(3));
+         },
+         [](StandInPlayer&) { releaseMouseButton(); }, 0},
+        // Alt and Space reach the document; the keys inside the menu do not.
+        {"a menu open", [](Chain&, StandInPlayer&) {},
+         [](Chain& chain) {
+             openWindowMenu();
+             ASSERT_TRUE(chain.passTicks(3));
+         },
+         [](StandInPlayer&) { closeMenu(); }, 2},
     };
     for (const Case& c : cases) {
         onNewApartmentThread([&] {
@@ -227,63 +240,36 @@ TEST(NameChain, ClosingThePlayerRestoresThePlainName) {
     });
 }
 
-// A conversation of the user's in front never takes the keys: the hidden
-// command conversation does, and the user's has the keyboard back.
-TEST(NameChain, TheUsersConversationInFrontGetsNoKeysAndTheKeyboardBack) {
+// The user writes to a contact and stops in the middle of a sentence: the
+// name follows through the hidden conversation, never the user's, so the
+// contact gets nothing, and the draft, its caret and the keyboard are as
+// the user left them.
+TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
     onNewApartmentThread([] {
         Chain chain;
+        chain.player.show(L"");  // opened first: it takes the front as it opens
         chain.startPlugin();
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        SetForegroundWindow(bob);
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s));
+        const std::wstring draft = L"see you at";
+        typeText(draft);
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s));
+
         chain.player.show(L"1. First Song - Winamp");
-        HWND bob = chain.messenger.openConversation(L"bob@example.test");
-        SetForegroundWindow(bob);
-        ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch));
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+        ASSERT_EQ(chain.host.sent().size(), 1u);
         EXPECT_EQ(chain.host.sent()[0].contact, L"Debug.Window");
-        EXPECT_EQ(chain.messenger.friendlyName(), kListeningName);
-        EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob; }, 2s));
+        EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
+        EXPECT_TRUE(waitUntil(
+            [&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); }, 2s));
+        EXPECT_EQ(chain.messenger.draft(bob), draft);
+        EXPECT_EQ(chain.messenger.selection(bob), (standin::Selection{10, 10}));
         EXPECT_FALSE(chain.anyVisible(chain.commandConversations()));
-    });
-}
 
-// The stand-in host and messenger as a user's conversation meets the hot
-// key: the box keeps its draft, caret and selection while another program
-// has the keyboard; a hot key the host drops changes nothing; the next one
-// puts the quick text in over the selection and sends the whole box to the
-// contact, and in an empty box the command alone is carried out.
-TEST(NameChain, StandInHostPutsTheQuickTextIntoTheDraftAndSendsTheWholeBox) {
-    onNewApartmentThread([] {
-        StandInPlayer desk;
-        Chain chain;
-        writeRegText(HKEY_CURRENT_USER, chain.quickTextPath(), L"Message", L"/name Bo");
-        DWORD one = 1;
-        writeRegValue(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend", REG_DWORD, &one, sizeof(one));
-        HWND bob = chain.messenger.openConversation(L"bob@example.test");
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }));
-        typeText(L"see you at 5");
-        typeChord({VK_SHIFT, VK_LEFT});
-        const standin::Selection five{11, 12};
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.selection(bob) == five; }));
-        desk.run("work");
-        SetForegroundWindow(bob);
-        EXPECT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }));
-        EXPECT_EQ(chain.messenger.selection(bob), five);
-
-        auto hotKey = [&](int seen) {
-            typeChord({VK_MENU, '0'});
-            ASSERT_TRUE(waitUntil([&] { return chain.host.hotKeys() == seen; }));
-        };
-        chain.host.dropNextHotKey();
-        hotKey(1);
-        EXPECT_TRUE(chain.host.sent().empty());
-        EXPECT_EQ(chain.messenger.draft(bob), L"see you at 5");
-        hotKey(2);
-        EXPECT_EQ(chain.messenger.messagesToContacts(),
-                  (std::vector<standin::ConversationText>{{L"bob@example.test", L"see you at /name Bo"}}));
-        EXPECT_EQ(chain.messenger.draft(bob), L"");
-        EXPECT_EQ(chain.messenger.friendlyName(), kPlainName);
-        hotKey(3);
-        EXPECT_EQ(chain.messenger.friendlyName(), L"Bo");
-        EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{L"see you at /name Bo", L"/name Bo"}));
-        EXPECT_EQ(chain.messenger.messagesToContacts().size(), 1u);
+        typeText(L" 5");  // the user goes on where they stopped
+        EXPECT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft + L" 5"; }, 2s));
+        EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
     });
 }
 
