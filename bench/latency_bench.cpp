@@ -37,7 +37,8 @@ struct Situation {
 
 enum Index {
     firstSong, nextSong, pause, resume, stop, close, stopAfterClosed,
-    foregroundLocked, typingStopped, fullScreenLeft, watchOff, repairAtStart, backFromAway, situations
+    foregroundLocked, typingStopped, fullScreenLeft, watchOff, repairAtStart, backFromAway, draftInFront, lostHotKey,
+    situations
 };
 
 class Run {
@@ -126,6 +127,22 @@ void measureTheUserAtWork(Run& run, std::vector<Situation>& all, Show show) {
                                     kListeningCommand));
 }
 
+// The user has a conversation with a contact in front, a draft in its box,
+// and has stopped typing.
+std::optional<double> measureWithADraftInFront(Run& run, const std::function<void()>& change) {
+    auto& messenger = run.chain.messenger;
+    HWND bob = messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    waitUntil([&] { return messenger.inputBoxHasFocus(bob); }, 2s);
+    typeText(L"see you at");
+    waitForInputQuiet();
+    std::optional<double> ms = run.measure(change, kListeningCommand);
+    bool untouched = messenger.draft(bob) == L"see you at" && messenger.messagesToContacts().empty();
+    messenger.closeConversation(bob);
+    if (!untouched) ++run.wrongSends;
+    return ms;
+}
+
 // What the plug-in injected while the user was away.
 struct AwayCount {
     long injected = 0;
@@ -212,6 +229,8 @@ void benchmarkLatency(int repetitions) {
         {"watch switched off while a song plays", 2 * oneTickMs + 100, {}},
         {"repair at start, player closed (from the host's start)", 5 * oneTickMs + 100, {}},
         {"the user back after 60 s away, from the end of the first input", 2 * oneTickMs + 100, {}},
+        {"the user's conversation in front, with a draft", oneTickMs + 150, {}},
+        {"a lost hot key, until the name shows", 5 * oneTickMs + 100, {}},
     };
     unsigned seed = 20261207;
     int extraSends = 0, wrongSends = 0;
@@ -236,6 +255,9 @@ void benchmarkLatency(int repetitions) {
             run.settle(show(L"4. Song D - Winamp"), kListeningCommand);
             for (HWND conversation : run.chain.commandConversations()) run.chain.messenger.closeConversation(conversation);
             record(all[stopAfterClosed], run.measure(show(L"4. Song D - Winamp [Stopped]"), plain));
+            record(all[draftInFront], measureWithADraftInFront(run, show(L"4. Song D - Winamp")));
+            run.chain.host.dropNextHotKey();
+            record(all[lostHotKey], run.measure(show(L"4. Song D - Winamp [Stopped]"), plain));
             measureTheUserAtWork(run, all, show);
             pumpMessagesFor(1500ms);  // a tick more, to catch a send that should not come
             extraSends += static_cast<int>(run.sends()) - run.expectedSends;
@@ -256,7 +278,7 @@ void benchmarkLatency(int repetitions) {
                     met ? "met" : s.missed ? "NOT MET (no send, or one too early)" : "NOT MET");
     }
     std::printf("\n(%d repetitions, each with a freshly started plug-in, the user's return 3; sends beyond one "
-                "per change: %d; sends of the wrong name: %d)\n",
+                "per change: %d; sends of the wrong name, or a draft touched: %d)\n",
                 repetitions, extraSends, wrongSends);
     std::printf("\n| the user away for 3 minutes, four changes after the first minute | value | goal | result |\n");
     std::printf("|---|---|---|---|\n");
