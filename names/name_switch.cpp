@@ -102,7 +102,7 @@ SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice
     skippingFailure([&] { windows_.finishPendingHide(); });
     // Nothing is stored, pressed, opened or brought forward while the user
     // is at work or away.
-    if (auto waiting = userAtWork()) return *waiting;
+    if (auto waiting = waitForTheUser()) return *waiting;
     // Bringing the conversation forward would take the foreground from a
     // program in full screen.
     if (fullScreenInFront()) return SendOutcome::fullScreenInFront;
@@ -125,7 +125,7 @@ SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& 
                                 const ListeningNameChoice* listening) {
     if (!bringToFront(conversation)) return SendOutcome::notInFront;
     // Bringing it forward takes a while: the user may have begun meanwhile.
-    if (auto waiting = userAtWork()) return *waiting;
+    if (auto waiting = waitForTheUser()) return *waiting;
     commandText_ = nameCommand(name);
     bool stored = false;
     // A listening name without its record could never be given back exactly.
@@ -238,7 +238,9 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
     return false;
 }
 
-std::optional<SendOutcome> NameSwitch::userAtWork() {
+// The reason to wait while the user is at work or away; none when the user
+// can be left to it.
+std::optional<SendOutcome> NameSwitch::waitForTheUser() {
     UserActivity activity = UserActivity::idle;
     skippingFailure([&] { activity = windows_.userActivity(); });
     switch (activity) {

@@ -133,7 +133,7 @@ private:
     std::unique_ptr<Conversation> commandConversation(std::optional<SendOutcome>& unusable);
     SendOutcome openCommandConversation(WindowHandle front);
     bool bringToFront(Conversation& conversation);
-    std::optional<SendOutcome> userAtWork();
+    std::optional<SendOutcome> waitForTheUser();
     bool fullScreenInFront();
     std::optional<std::wstring> keyPath();
 
