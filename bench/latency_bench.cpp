@@ -157,10 +157,11 @@ void runUntil(DWORD start, DWORD ms) {
 }
 
 // The user away: three minutes without any input of the user's, in which
-// the player stops and plays four times after the first minute; nothing
-// may be injected, so that the screen saver and the lock come as set. The
-// user then comes back, three times: from the end of the first input
-// until the name follows.
+// the player changes songs four times after the first minute, the last
+// time to a stop; nothing may be injected, so that the screen saver and
+// the lock come as set. The user then comes back, three times: from the
+// end of the first input until the name follows. (While nothing is sent,
+// a song after a stop finds the listening name showing still.)
 AwayCount measureTheUserAway(unsigned& seed, Situation& back) {
     AwayCount count;
     onNewApartmentThread([&] {
@@ -173,8 +174,8 @@ AwayCount measureTheUserAway(unsigned& seed, Situation& back) {
         long injectedBefore = counter.events();
         size_t sendsBefore = run.sends();
         const DWORD start = GetTickCount();
-        const wchar_t* changes[] = {L"1. Song A - Winamp [Stopped]", L"2. Song B - Winamp",
-                                    L"2. Song B - Winamp [Stopped]", L"3. Song C - Winamp"};
+        const wchar_t* changes[] = {L"2. Song B - Winamp", L"3. Song C - Winamp", L"4. Song D - Winamp",
+                                    L"4. Song D - Winamp [Stopped]"};
         for (int i = 0; i < 4; ++i) {
             runUntil(start, 65000 + 25000 * i);
             player.show(changes[i]);
@@ -186,8 +187,8 @@ AwayCount measureTheUserAway(unsigned& seed, Situation& back) {
             typeKey(VK_SHIFT);
             return nowMicroseconds();
         };
-        record(back, run.measureFrom(userBack, kListeningCommand));
-        for (const wchar_t* title : {L"3. Song C - Winamp [Stopped]", L"4. Song D - Winamp"}) {
+        record(back, run.measureFrom(userBack, L"/name Ann"));
+        for (const wchar_t* title : {L"5. Song E - Winamp", L"5. Song E - Winamp [Stopped]"}) {
             const DWORD idleFrom = GetTickCount();
             runUntil(idleFrom, 61000);
             player.show(title);
