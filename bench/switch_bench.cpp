@@ -120,6 +120,7 @@ void benchmarkSwitch(int repetitions) {
         if (arrived && keep) viaForm.push_back(marks.recorded - start);
     };
     for (int i = 0; i < repetitions + 5; ++i) {
+        keepUserPresent();  // a minute without input would be the user away
         marks = {};
         plainShows();
         long long before = chain.host.sentCount();
