@@ -27,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 6: settings.WriteSetting(keys::onOff, in.byte() & 1 ? L"1" : L"0"); break;
             case 7: windows.winamp2ClosesBeforeRead = in.byte() & 1; break;
         }
-        names.outcome = static_cast<SendOutcome>(in.byte() % 8);
+        names.outcome = static_cast<SendOutcome>(in.byte() % (static_cast<int>(SendOutcome::fullScreenInFront) + 1));
         names.leftBehind = static_cast<LeftBehind>(in.byte() % 3);
+        names.sentNameShows = in.byte() & 1;
         names.calls.clear();
         watcher.pollTick();
         // At most the reader's decision and the restore step's; a retry only
