@@ -39,9 +39,12 @@ std::vector<std::string> importedDlls(const std::vector<char>& image) {
 
 bool shipsWithWindows(std::string name) {
     for (auto& c : name) c = static_cast<char>(tolower(c));
-    static const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",    "advapi32.dll",
+    // The session's state (wtsapi32) and cloaked windows (dwmapi) come with
+    // every Windows the plug-in runs on, 7 and later.
+    static const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",   "advapi32.dll",
                                                  "ole32.dll",    "oleaut32.dll", "shell32.dll", "msvcrt.dll",
-                                                 "comctl32.dll", "version.dll",  "shlwapi.dll", "windowscodecs.dll"};
+                                                 "comctl32.dll", "version.dll",  "shlwapi.dll", "windowscodecs.dll",
+                                                 "wtsapi32.dll", "dwmapi.dll"};
     return system.count(name) > 0;
 }
 
