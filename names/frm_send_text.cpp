@@ -42,33 +42,29 @@ void frmSendText::reconnectIfDue() {
     connectMessenger();
 }
 
-SendOutcome frmSendText::changeName() { return switchThroughMessenger(&NameSwitch::changeName); }
-
-SendOutcome frmSendText::changeNameBack() { return switchThroughMessenger(&NameSwitch::changeNameBack); }
-
-LeftBehind frmSendText::listeningNameLeftBehind() {
-    LeftBehind answer = LeftBehind::cannotTell;
+template <class Answer>
+Answer frmSendText::throughMessenger(Answer (NameSwitch::*call)(), Answer otherwise) {
+    Answer answer = otherwise;
     callbackBoundary([&] {
         reconnectIfDue();
-        answer = nameSwitch_.listeningNameLeftBehind();
+        answer = (nameSwitch_.*call)();
     });
     return answer;
 }
 
-bool frmSendText::nameSentShows() {
-    bool shows = false;
-    callbackBoundary([&] { shows = nameSwitch_.nameSentShows(); });
-    return shows;
+SendOutcome frmSendText::changeName() {
+    return throughMessenger(&NameSwitch::changeName, SendOutcome::messengerUnavailable);
 }
 
-SendOutcome frmSendText::switchThroughMessenger(SendOutcome (NameSwitch::*routine)()) {
-    SendOutcome outcome = SendOutcome::messengerUnavailable;
-    callbackBoundary([&] {
-        reconnectIfDue();
-        outcome = (nameSwitch_.*routine)();
-    });
-    return outcome;
+SendOutcome frmSendText::changeNameBack() {
+    return throughMessenger(&NameSwitch::changeNameBack, SendOutcome::messengerUnavailable);
 }
+
+LeftBehind frmSendText::listeningNameLeftBehind() {
+    return throughMessenger(&NameSwitch::listeningNameLeftBehind, LeftBehind::cannotTell);
+}
+
+bool frmSendText::nameSentShows() { return throughMessenger(&NameSwitch::nameSentShows, false); }
 
 void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {
     callbackBoundary([&] {

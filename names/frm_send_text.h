@@ -53,7 +53,10 @@ public:
     bool messengerCreated() const { return oMessengerAPI != nullptr; }
 
 private:
-    SendOutcome switchThroughMessenger(SendOutcome (NameSwitch::*routine)());
+    // Asks the name switch, with a messenger looked for again when due; a
+    // call that fails answers `otherwise`.
+    template <class Answer>
+    Answer throughMessenger(Answer (NameSwitch::*call)(), Answer otherwise);
     void connectMessenger();
     void reconnectIfDue();
     void noteCommandConversation(IDispatch* window);

@@ -14,6 +14,12 @@ std::wstring concat(std::initializer_list<std::wstring_view> parts) {
 
 bool isHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
+std::wstring_view trimmed(std::wstring_view text) {
+    auto first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
 bool onlyBlanks(std::wstring_view text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c == L' '; });
 }
@@ -47,23 +53,14 @@ std::wstring listeningName(std::wstring_view name, std::wstring_view tag) {
     constexpr std::size_t limit = maxDisplayNameLength;
     const std::size_t around = 1 + listeningSuffix.size();  // the blank before the tag, and the suffix
     if (name.size() + tag.size() + around <= limit) return concat({name, L" ", tag, listeningSuffix});
-    if (tag.size() + around < limit) return concat({shortened(name, limit - around - tag.size()), L" ", tag, listeningSuffix});
+    if (tag.size() + around < limit)
+        return concat({shortened(name, limit - around - tag.size()), L" ", tag, listeningSuffix});
     // The tag alone leaves no room: the name keeps its first unit or its mark.
     std::wstring shortName = shortened(name, 1);
     return concat({shortName, L" ", shortened(tag, limit - around - shortName.size()), listeningSuffix});
 }
 
 std::wstring nameCommand(std::wstring_view name) { return concat({nameCommandPrefix, name}); }
-
-namespace {
-
-std::wstring_view trimmed(std::wstring_view text) {
-    auto first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
-}  // namespace
 
 bool showsName(const std::optional<std::wstring>& showing, std::wstring_view name) {
     return showing && trimmed(*showing) == trimmed(name);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "settings/name_record.h"
-
 namespace sonarel {
 namespace {
 
@@ -61,13 +59,21 @@ bool NameSwitch::nameSentShows() {
 
 LeftBehind NameSwitch::listeningNameLeftBehind() {
     auto record = readNameRecord(settings_);
+    return record ? recordedListeningNameShows(displayName(), record) : LeftBehind::no;
+}
+
+// Whether the name showing is the listening name recorded for the user
+// signed in; a name the user changed, or a record of another sign-in
+// name, is no such name.
+LeftBehind NameSwitch::recordedListeningNameShows(const std::optional<std::wstring>& showing,
+                                                  const std::optional<NameRecord>& record) {
     if (!record) return LeftBehind::no;
-    std::optional<std::wstring> showing = displayName();
+    if (!showing) return LeftBehind::cannotTell;
+    if (!showsName(showing, record->listeningName)) return LeftBehind::no;
     std::optional<std::wstring> signin;
     skippingFailure([&] { signin = messenger_.mySigninName(); });
-    if (!showing || !signin) return LeftBehind::cannotTell;
-    return *signin == record->signinName && showsName(showing, record->listeningName) ? LeftBehind::yes
-                                                                                       : LeftBehind::no;
+    if (!signin) return LeftBehind::cannotTell;
+    return *signin == record->signinName ? LeftBehind::yes : LeftBehind::no;
 }
 
 // None when it cannot be read. Text functions end a name at a NUL, so what
@@ -86,10 +92,8 @@ std::optional<std::wstring> NameSwitch::displayName() {
 ShowingName NameSwitch::nameShowing() {
     ShowingName showing{displayName(), std::nullopt};
     auto record = showing.displayName ? readNameRecord(settings_) : std::nullopt;
-    if (!record || !showsName(showing.displayName, record->listeningName)) return showing;
-    std::wstring signin;
-    skippingFailure([&] { signin = messenger_.mySigninName(); });
-    if (signin == record->signinName) showing.replacedName = record->plainName;
+    if (recordedListeningNameShows(showing.displayName, record) == LeftBehind::yes)
+        showing.replacedName = record->plainName;
     return showing;
 }
 

@@ -16,6 +16,7 @@
 #include "common/window_handle.h"
 #include "names/desktop_rules.h"
 #include "names/name_composition.h"
+#include "settings/name_record.h"
 #include "settings/settings.h"
 
 namespace sonarel {
@@ -123,6 +124,8 @@ public:
 
 private:
     ShowingName nameShowing();
+    LeftBehind recordedListeningNameShows(const std::optional<std::wstring>& showing,
+                                          const std::optional<NameRecord>& record);
     std::optional<std::wstring> displayName();
     SendOutcome send(const std::wstring& name, const ListeningNameChoice* listening);
     SendOutcome pressIn(Conversation& conversation, const std::wstring& name, const ListeningNameChoice* listening);
