@@ -34,7 +34,7 @@ UniqueMenu systrayMenu() {
         throw HResultError(E_OUTOFMEMORY);
     }
     AppendMenuW(mnuSystray, MF_STRING, mnuRestore, L"Options");
-    AppendMenuW(mnuSystray, MF_STRING, mnuexit, L"Close SonarelMSN");
+    AppendMenuW(mnuSystray, MF_STRING, mnuexit, L"Close Sonarel");
     AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuSystray), L"Systray");
     return bar;
 }

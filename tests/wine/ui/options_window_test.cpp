@@ -75,7 +75,7 @@ TEST_F(OptionsWindowTest, ControlsLayoutLookAndScreenshot) {
             GetMenuStringW(systray, 0, text, 64, MF_BYPOSITION);
             EXPECT_STREQ(text, L"Options");
             GetMenuStringW(systray, 1, text, 64, MF_BYPOSITION);
-            EXPECT_STREQ(text, L"Close SonarelMSN");
+            EXPECT_STREQ(text, L"Close Sonarel");
             for (int item = 0; item < 2; ++item)
                 PostMessageW(options, WM_COMMAND, MAKEWPARAM(GetMenuItemID(systray, item), 0), 0);
             // Tab moves on through the dialog manager: Text1, then Text2.
