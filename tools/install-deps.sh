@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the demo and the release
-# (reproducible, checksummed and, when asked, signed) need. Two cross
+# (reproducible, checksummed and, when asked, signed) need; Wine's own fonts
+# too, so that windows and screenshots look as on Windows. Two cross
 # compilers: posix threads for the tests and stand-ins, win32 threads for the
 # plug-in DLL.
 # Idempotent: does nothing when everything is present.
 set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 mingw-w64-tools wine wine32:i386 libwine-dev
-          xvfb xauth cmake make clang libclang-rt-14-dev nsis zip
+          fonts-wine xvfb xauth cmake make clang libclang-rt-14-dev nsis zip
           faketime osslsigncode openssl)
 
 missing=()

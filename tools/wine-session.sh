@@ -44,6 +44,15 @@ if ! grep -q '^\[Software\\\\Wine\\\\X11 Driver\]' "$prefix/user.reg" 2>/dev/nul
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
   wineserver -w
 fi
+# Wine's own fonts (Debian's fonts-wine: the symbol font that draws the
+# caption buttons, Tahoma, MS Sans Serif) lie where this Wine does not look
+# for them: linked into the prefix's font folder, windows look as on Windows.
+fonts="$prefix/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && mkdir -p "$fonts"; then
+  for font in /usr/share/wine/fonts/*; do
+    [ -e "$fonts/${font##*/}" ] || [ -L "$fonts/${font##*/}" ] || ln -s "$font" "$fonts/"
+  done
+fi
 wineserver -f -p >/dev/null 2>&1 &
 server_pid=$!
 # Start Wine's background services now, detached from our output: a service
