@@ -40,6 +40,10 @@ ${StrStr}
 !define UNINSTALLER "SonarelPL-uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\SonarelPL"
 !define SETTINGS_KEY "Software\VB and VBA Program Settings\Olvar's Sonarel Plugin"
+!define RECORD_KEY "${SETTINGS_KEY}\Data"
+; Given to the second start that asks for administrator rights, so that a
+; start that still lacks them stops instead of asking again.
+!define ELEVATED_SWITCH "/ELEVATED"
 !define EXIT_CANCELLED 1
 !define EXIT_FAILED 2
 !define EXIT_RESTART 3010
@@ -100,6 +104,8 @@ Page custom ScopePage ScopePageLeave
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "&Show the user's guide"
 !insertmacro MUI_PAGE_FINISH
 
+; Shown only while a listening name may still show (see un.ListeningNotePage).
+UninstPage custom un.ListeningNotePage
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "The plug-in is unregistered and its files are removed. Your settings stay unless you tick the box."
 !insertmacro MUI_UNPAGE_COMPONENTS
@@ -642,13 +648,6 @@ FunctionEnd
 
 Section "un.${PRODUCT}" UnProgram
   SectionIn RO
-  ${If} $AllUsers = 1
-  ${AndIf} $IsAdmin = 0
-    MessageBox MB_ICONSTOP "${PRODUCT} was installed for all users: removing it needs administrator rights." /SD IDOK
-    SetErrorLevel ${EXIT_FAILED}
-    Abort
-  ${EndIf}
-
   ; A DLL that the messenger has loaded cannot be deleted until it ends;
   ; silent mode removes it at the next restart instead.
   Call un.WaitUntilDllFree
@@ -693,6 +692,97 @@ Section "-un.Folder"
   ${EndIf}
 SectionEnd
 
+; $R0 := 1 when the plug-in's record says that a listening name may still
+; show for a sign-in name: a value "NameRecord <sign-in name>" whose data
+; starts with "1", or the older form's RecordListeningSent = "1".
+Function un.ListeningNameMayShow
+  Push $R1
+  Push $R2
+  Push $R3
+  StrCpy $R0 0
+  ReadRegStr $R2 HKCU "${RECORD_KEY}" "RecordListeningSent"
+  ${If} $R2 == "1"
+    StrCpy $R0 1
+  ${EndIf}
+  StrCpy $R3 0
+  ${Do}
+    ClearErrors
+    EnumRegValue $R1 HKCU "${RECORD_KEY}" $R3
+    ${If} ${Errors}
+    ${OrIf} $R1 == ""
+    ${OrIf} $R0 = 1
+      ${ExitDo}
+    ${EndIf}
+    IntOp $R3 $R3 + 1
+    StrCpy $R2 $R1 11
+    ${If} $R2 == "NameRecord "
+      ReadRegStr $R2 HKCU "${RECORD_KEY}" $R1
+      StrCpy $R2 $R2 1
+      ${If} $R2 == "1"
+        StrCpy $R0 1
+      ${EndIf}
+    ${EndIf}
+  ${Loop}
+  Pop $R3
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
+; Removing the plug-in ends the one thing that would put the plain name
+; back: its own next start.
+Function un.ListeningNotePage
+  Call un.ListeningNameMayShow
+  ${If} $R0 = 0
+    Abort
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "Before Uninstalling" "Your display name may still read as listening."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 100% "While a song played, ${PRODUCT} showed it in your display name, and the display name may still read as listening. Once the plug-in is removed, nothing puts your plain name back.$\r$\n$\r$\nTo put it back now: click Cancel, type /xwinampoff in a conversation, wait until your plain name shows, then uninstall again.$\r$\n$\r$\nOr go on, and set your name by hand in the messenger afterwards."
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
+; An all-users copy started without administrator rights starts itself
+; again with the verb that asks for them, as Windows does for a program
+; that needs them, runs in place there (a temporary copy of the uninstaller
+; is already running) and ends with that run's exit code.
+Function un.StartElevated
+  ${un.GetParameters} $R0
+  ClearErrors
+  ${un.GetOptions} $R0 "${ELEVATED_SWITCH}" $R1
+  ${IfNot} ${Errors}
+    MessageBox MB_ICONSTOP "${PRODUCT} was installed for all users: removing it needs administrator rights." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
+    Quit
+  ${EndIf}
+  ; SHELLEXECUTEINFOW: SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC, SW_SHOWNORMAL.
+  System::Call '*(i 60, i 0x140, p 0, w "runas", w "$EXEPATH", w "$R0 ${ELEVATED_SWITCH} _?=$INSTDIR", p 0, i 1, p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .R1'
+  System::Call 'shell32::ShellExecuteExW(p R1) i .R2 ?e'
+  Pop $R3
+  ${If} $R2 = 0
+    System::Free $R1
+    ; ERROR_CANCELLED: the user said no.
+    ${If} $R3 = 1223
+      SetErrorLevel ${EXIT_CANCELLED}
+    ${Else}
+      MessageBox MB_ICONSTOP "${PRODUCT} was installed for all users: removing it needs administrator rights." /SD IDOK
+      SetErrorLevel ${EXIT_FAILED}
+    ${EndIf}
+    Quit
+  ${EndIf}
+  System::Call '*$R1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .R2)'
+  System::Free $R1
+  StrCpy $R3 ${EXIT_FAILED}
+  ${If} $R2 <> 0
+    System::Call 'kernel32::WaitForSingleObject(p R2, i -1)'
+    System::Call 'kernel32::GetExitCodeProcess(p R2, *i .R3)'
+    System::Call 'kernel32::CloseHandle(p R2)'
+  ${EndIf}
+  SetErrorLevel $R3
+  Quit
+FunctionEnd
+
 Function un.onInit
   !insertmacro READ_ACCOUNT
   StrCpy $LeftBehind 0
@@ -717,6 +807,9 @@ Function un.onInit
     ${EndIf}
   ${EndIf}
   ${If} $AllUsers = 1
+    ${If} $IsAdmin = 0
+      Call un.StartElevated
+    ${EndIf}
     SetShellVarContext all
   ${Else}
     SetShellVarContext current

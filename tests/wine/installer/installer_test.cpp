@@ -219,6 +219,80 @@ TEST(InstallerTest, LoadedDllIsDeletedAtRestartUnderANameOfItsOwn) {
     runUninstall(HKEY_LOCAL_MACHINE, machineFolder, L"", Folder::kept);
 }
 
+// A program started as a user's own start runs on Windows: the
+// Administrators group only for denying. Wine grants the verb that asks for
+// the rights without a prompt, and with the same token.
+struct LimitedRun {
+    DWORD exitCode = STILL_ACTIVE;
+    DWORD programs = 0;  // it and those it started
+};
+LimitedRun runWithoutAdministrators(std::wstring command) {
+    HANDLE own = nullptr, limited = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+    UniqueHandle ownToken(own);
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                             0, &administrators);
+    SID_AND_ATTRIBUTES denyOnly{administrators, 0};
+    BOOL restricted = CreateRestrictedToken(own, 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &limited);
+    FreeSid(administrators);
+    UniqueHandle token(limited);
+    LimitedRun run;
+    if (!restricted) return run;
+
+    UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessAsUserW(token.get(), nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                              nullptr, &startup, &started))
+        return run;
+    UniqueHandle process(started.hProcess), thread(started.hThread);
+    AssignProcessToJobObject(job.get(), process.get());
+    ResumeThread(thread.get());
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts{};
+    waitUntil(
+        [&] {
+            return QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &counts, sizeof(counts),
+                                             nullptr) &&
+                   counts.ActiveProcesses == 0;
+        },
+        60s);
+    GetExitCodeProcess(process.get(), &run.exitCode);
+    run.programs = counts.TotalProcesses;
+    return run;
+}
+
+// In place, so that its exit code is the uninstall's.
+std::wstring uninstallInPlace(HKEY root, const std::wstring& folder) {
+    return readRegText(root, uninstallKey, L"QuietUninstallString").value_or(L"") + L" _?=" + folder;
+}
+
+TEST(InstallerTest, OnlyAnAllUsersCopyAsksForAdministratorRightsToUninstall) {
+    ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
+    ASSERT_EQ(runSetup(L""), 0u);
+
+    // The second start, silent too, ends: it got the switches. Under Wine
+    // it lacks the rights again, fails, and does not ask once more.
+    LimitedRun machine = runWithoutAdministrators(uninstallInPlace(HKEY_LOCAL_MACHINE, machineFolder));
+    EXPECT_EQ(machine.programs, 2u) << "a second start, asking for the rights";
+    EXPECT_EQ(machine.exitCode, 2u) << "the second start's exit code";
+    expectInstalledIn(HKEY_LOCAL_MACHINE, machineFolder);
+
+    LimitedRun user = runWithoutAdministrators(uninstallInPlace(HKEY_CURRENT_USER, userFolder));
+    EXPECT_EQ(user.programs, 1u) << "a per-user copy never asks";
+    // Done; run in place, it cannot delete itself, so its folder goes at
+    // the restart.
+    EXPECT_EQ(user.exitCode, 3010u);
+    expectNothingRegisteredIn(HKEY_CURRENT_USER);
+    DeleteFileW((userFolder + L"\\SonarelPL-uninstall.exe").c_str());
+    RemoveDirectoryW(userFolder.c_str());
+
+    runUninstall(HKEY_LOCAL_MACHINE, machineFolder);
+    expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
+}
+
 // Creates the plug-in by ProgID and prints its published name.
 int printPublishedName() {
     try {

@@ -1,8 +1,8 @@
-// The setup program run as a person runs it: started without /S, each of
-// its windows waited for and read, then answered with key presses through
-// SendInput. Wine's user is an administrator, so "For all users" comes
-// chosen on the scope page; the refusal to install for all users without
-// elevation cannot be tried here.
+// The setup program and its uninstaller run as a person runs them: started
+// without /S, each of their windows waited for and read, then answered with
+// key presses through SendInput. Wine's user is an administrator, so "For
+// all users" comes chosen on the scope page; the refusal to install for all
+// users without elevation cannot be tried here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,6 +61,9 @@ struct Step {
 };
 
 enum class Installed { nothing, forMe };
+// The uninstaller is the one the installed-programs entry names; it goes on
+// in a temporary copy of itself.
+enum class Program { setup, uninstaller };
 
 struct SetupCase {
     const char* name;
@@ -70,6 +73,8 @@ struct SetupCase {
     DWORD exitCode;
     Installed installed;
     bool guideOpened;
+    Program program = Program::setup;
+    std::function<void()> check = {};  // what else the run left
 };
 
 // ------------------------------------------------------------- the setup
@@ -77,11 +82,10 @@ struct SetupCase {
 // The setup in a job of its own, so that every program it starts is known.
 class SetupRun {
 public:
-    explicit SetupRun(const std::wstring& switches) : job_(CreateJobObjectW(nullptr, nullptr)) {
+    explicit SetupRun(std::wstring command) : job_(CreateJobObjectW(nullptr, nullptr)) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-        std::wstring command = L"\"" + setupPath() + L"\" " + switches;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION started{};
@@ -90,16 +94,27 @@ public:
             throw std::runtime_error("the setup did not start");
         process_.reset(started.hProcess);
         UniqueHandle thread(started.hThread);
-        id_ = started.dwProcessId;
         AssignProcessToJobObject(job_.get(), process_.get());
         ResumeThread(thread.get());
     }
 
-    DWORD id() const { return id_; }
-    bool ended() const { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
+    // True for a process that the setup is or started.
+    bool owns(DWORD processId) const {
+        struct {
+            JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+            ULONG_PTR more[15];
+        } ids{};
+        ids.list.NumberOfAssignedProcesses = 16;
+        if (!QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr))
+            return false;
+        const ULONG_PTR* first = ids.list.ProcessIdList;
+        return std::find(first, first + ids.list.NumberOfProcessIdsInList, processId) != first + ids.list.NumberOfProcessIdsInList;
+    }
+    bool ended() const { return active() == 0; }
 
     std::optional<DWORD> exitCode(std::chrono::milliseconds deadline) const {
-        if (!waitUntil([this] { return ended(); }, deadline)) return std::nullopt;
+        if (!waitUntil([this] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }, deadline))
+            return std::nullopt;
         DWORD code = 0;
         GetExitCodeProcess(process_.get(), &code);
         return code;
@@ -108,20 +123,21 @@ public:
     // Once the setup and whatever it started have ended: how many programs
     // ran, the setup included.
     std::optional<DWORD> programsRun(std::chrono::milliseconds deadline) const {
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts{};
-        auto read = [&] {
-            return QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &counts, sizeof(counts),
-                                             nullptr) &&
-                   counts.ActiveProcesses == 0;
-        };
-        if (!waitUntil(read, deadline)) return std::nullopt;
-        return counts.TotalProcesses;
+        if (!waitUntil([this] { return ended(); }, deadline)) return std::nullopt;
+        return accounting().TotalProcesses;
     }
 
 private:
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting() const {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts{};
+        counts.ActiveProcesses = 1;
+        QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &counts, sizeof(counts), nullptr);
+        return counts;
+    }
+    DWORD active() const { return accounting().ActiveProcesses; }
+
     UniqueHandle job_;
     UniqueHandle process_;
-    DWORD id_ = 0;
 };
 
 // ------------------------------------------------------- its windows
@@ -163,13 +179,13 @@ bool showsAll(HWND window, const std::vector<Shown>& expected) {
 }
 
 // The setup's visible top-level window that shows the text.
-HWND findSetupWindow(DWORD processId, const std::wstring& text) {
+HWND findSetupWindow(const SetupRun& setup, const std::wstring& text) {
     std::vector<HWND> windows;
     EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
     for (HWND window : windows) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && IsWindowVisible(window) && showsAll(window, {mentions(text)})) return window;
+        if (IsWindowVisible(window) && showsAll(window, {mentions(text)}) && setup.owns(owner)) return window;
     }
     return nullptr;
 }
@@ -234,7 +250,7 @@ void take(const SetupRun& setup, const Step& step, Scene& scene) {
     HWND window = nullptr;
     bool ready = waitUntil(
         [&] {
-            window = findSetupWindow(setup.id(), step.window);
+            window = findSetupWindow(setup, step.window);
             return setup.ended() || (window && showsAll(window, step.shows) && readyFor(window, step.presses));
         },
         20s);
@@ -283,17 +299,24 @@ std::wstring longPath(const std::wstring& path) {
     return lower(full);
 }
 
-// What a user opens from the finish page: a short text for Notepad.
+// What a user opens from the finish page: a short text for Notepad, which
+// names the setup that installed it.
 void expectUsersGuide(const std::wstring& path) {
     std::string guide = fileBytes(path);
     EXPECT_TRUE(guide.starts_with("Sonarel Plugin - user's guide\r\n"));
     size_t lines = 0;
     for (size_t end = guide.find('\n'); end != std::string::npos; end = guide.find('\n', end + 1), ++lines)
         EXPECT_TRUE(end > 0 && guide[end - 1] == '\r') << "a line without a Windows line end: " << lines + 1;
-    EXPECT_LE(lines, 150u);
+    EXPECT_LE(lines, 180u);
+    const std::wstring setup = setupPath().substr(setupPath().rfind(L'\\') + 1);
+    EXPECT_NE(guide.find(toAnsi(setup)), std::string::npos) << "the guide names another version's setup";
 }
 
 void expectOutcome(const SetupCase& row, const TextViewer& viewer, const SetupRun& setup) {
+    // Read once the viewer, and whatever else the setup started, has ended.
+    std::optional<DWORD> programs = setup.programsRun(30s);
+    ASSERT_TRUE(programs) << "a program that the setup started still runs";
+    if (row.check) row.check();
     if (row.installed == Installed::forMe) {
         expectInstalledIn(HKEY_CURRENT_USER, userFolder);
     } else {
@@ -303,12 +326,9 @@ void expectOutcome(const SetupCase& row, const TextViewer& viewer, const SetupRu
     expectNothingRegisteredIn(HKEY_LOCAL_MACHINE);
     EXPECT_FALSE(exists(machineFolder));
 
-    // Read once the viewer, and whatever else the setup started, has ended.
-    std::optional<DWORD> programs = setup.programsRun(10s);
-    ASSERT_TRUE(programs) << "a program that the setup started still runs";
     std::optional<std::wstring> shown = viewer.shown();
     if (!row.guideOpened) {
-        EXPECT_EQ(*programs, 1u) << "the setup started a program";
+        EXPECT_EQ(*programs, row.program == Program::uninstaller ? 2u : 1u) << "the setup started a program";
         EXPECT_FALSE(shown);
         return;
     }
@@ -346,6 +366,53 @@ Step finish(std::vector<Press> presses, std::wstring screenshot = L"") {
             std::move(presses)};
 }
 Step quitQuestion() { return {L"Are you sure you want to quit Sonarel Plugin Setup?", {}, L"", {alt('Y')}}; }
+Step listeningNote(std::wstring screenshot = L"") {
+    return {L"may still read as listening",
+            {mentions(L"type /xwinampoff in a conversation"), mentions(L"set your name by hand")},
+            std::move(screenshot),
+            {alt('N')}};
+}
+Step uninstallChoice() { return {L"The plug-in is unregistered and its files are removed", {}, L"", {alt('U')}}; }
+Step uninstallDone() { return {L"Uninstall was completed successfully", {}, L"", {alt('C')}}; }
+
+// What the plug-in keeps of the user's own quick text on Alt+0 while it
+// borrows the entry, and the entry itself.
+const std::wstring signinName = L"Ann@Example.test";
+const std::wstring recordKey = pluginSettingsKey + L"\\Data";
+const std::wstring hostKey = L"Software\\Verdalt";
+const std::wstring quickTextKey =
+    hostKey + L"\\Quorvex2\\" + signinName + L"\\Preferences\\QuickTexts\\QuickText09";
+const std::wstring keptQuickTextValue = L"KeptQuickText " + lower(signinName);
+
+// A value as the plug-in keeps it: "-" when absent, else its type and bytes.
+std::wstring keptValue(const std::optional<std::wstring>& text) {
+    if (!text) return L"-";
+    std::wstring kept = std::to_wstring(REG_SZ) + L":";
+    wchar_t hex[3];
+    for (wchar_t unit : *text + L'\0')
+        for (int byte : {unit & 0xff, unit >> 8}) {
+            swprintf(hex, 3, L"%02x", byte);
+            kept += hex;
+        }
+    return kept;
+}
+
+// The entry holds the plug-in's command; the user's own text is kept.
+void borrowQuickText(const std::optional<std::wstring>& ownText, const std::wstring& command) {
+    writeRegText(HKEY_CURRENT_USER, quickTextKey, L"Message", command);
+    DWORD autoSend = 1;
+    writeRegValue(HKEY_CURRENT_USER, quickTextKey, L"AutoSend", REG_DWORD, &autoSend, sizeof(autoSend));
+    const std::wstring separator(1, L'\x1f');
+    writeRegText(HKEY_CURRENT_USER, recordKey, keptQuickTextValue.c_str(),
+                 keptValue(ownText) + separator + keptValue(std::nullopt) + separator + command);
+}
+
+// A listening name sent for the sign-in name, and shown or put back since.
+void recordName(bool listeningMayShow) {
+    const std::wstring separator(1, L'\x1f');
+    writeRegText(HKEY_CURRENT_USER, recordKey, (L"NameRecord " + lower(signinName)).c_str(),
+                 (listeningMayShow ? L"1" : L"0") + separator + L"Ann" + separator + L"Ann I'm listening to: (!WAT)");
+}
 
 std::vector<SetupCase> setupCases() {
     const std::wstring outside = L"C:\\Sonarel";
@@ -391,6 +458,37 @@ std::vector<SetupCase> setupCases() {
          1, Installed::nothing, false},
 
         {"a silent install opens nothing", L"/S", nothing, {}, 0, Installed::forMe, false},
+
+        {"an uninstall with a listening name recorded: the first page says how to put the plain name back", L"",
+         [](Scene&) {
+             ASSERT_EQ(runSetup(L""), 0u);
+             recordName(true);
+         },
+         {listeningNote(L"uninstall-note.png"), uninstallChoice(), uninstallDone()},
+         0, Installed::nothing, false, Program::uninstaller},
+
+        {"an uninstall with the plain name back: no note", L"",
+         [](Scene&) {
+             ASSERT_EQ(runSetup(L""), 0u);
+             recordName(false);
+             writeRegText(HKEY_CURRENT_USER, recordKey, L"RecordListeningSent", L"0");
+         },
+         {uninstallChoice(), uninstallDone()},
+         0, Installed::nothing, false, Program::uninstaller},
+
+        {"an uninstall while the plug-in borrows Alt+0 (the older record): the user's own quick text comes back", L"",
+         [](Scene&) {
+             ASSERT_EQ(runSetup(L""), 0u);
+             writeRegText(HKEY_CURRENT_USER, recordKey, L"RecordListeningSent", L"1");
+             borrowQuickText(L"see you soon", L"/name Ann I'm listening to: (!WAT)");
+         },
+         {listeningNote(), uninstallChoice(), uninstallDone()},
+         0, Installed::nothing, false, Program::uninstaller,
+         [] {
+             EXPECT_EQ(readRegText(HKEY_CURRENT_USER, quickTextKey, L"Message"), L"see you soon");
+             EXPECT_FALSE(readRegDword(HKEY_CURRENT_USER, quickTextKey, L"AutoSend")) << "absent before, so removed";
+             EXPECT_FALSE(readRegText(HKEY_CURRENT_USER, recordKey, keptQuickTextValue.c_str()));
+         }},
     };
 }
 
@@ -401,6 +499,8 @@ protected:
     void TearDown() override {
         scene_.heldDll.reset();
         removeWhatWasInstalled();
+        deleteRegTree(HKEY_CURRENT_USER, pluginSettingsKey);
+        deleteRegTree(HKEY_CURRENT_USER, hostKey);
     }
 
     ComApartment apartment_;  // for the screenshots
@@ -413,7 +513,10 @@ TEST_P(SetupPagesTest, RunsAsAPersonRunsIt) {
     if (row.prepare) {
         ASSERT_NO_FATAL_FAILURE(row.prepare(scene_));
     }
-    SetupRun setup(row.switches);
+    std::wstring program = L"\"" + setupPath() + L"\"";
+    if (row.program == Program::uninstaller)
+        program = readRegText(HKEY_CURRENT_USER, uninstallKey, L"UninstallString").value_or(L"");
+    SetupRun setup(program + L" " + row.switches);
     for (const Step& step : row.steps) ASSERT_NO_FATAL_FAILURE(take(setup, step, scene_));
     ASSERT_EQ(setup.exitCode(60s), std::optional(row.exitCode));
     expectOutcome(row, viewer_, setup);
