@@ -291,6 +291,24 @@ ParseCommandAnswer parseCommand(IDispatch* plugin, const std::wstring& command, 
 
 namespace sonarel::testing {
 
+// True when a label's text, wrapped as the label wraps it in its font,
+// fits its width and every line stands on a baseline inside the label.
+bool labelTextFits(HWND label) {
+    std::wstring text = textOf(label);
+    RECT client{};
+    GetClientRect(label, &client);
+    HDC dc = GetDC(label);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    HGDIOBJ before = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    RECT needed = client;
+    int height = DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, before);
+    ReleaseDC(label, dc);
+    return needed.right <= client.right && height - metrics.tmDescent <= client.bottom;
+}
+
 void expectControls(HWND window, const std::vector<ExpectedControl>& expected) {
     std::vector<HWND> children = childrenInOrder(window);
     ASSERT_EQ(children.size(), expected.size());
@@ -305,6 +323,9 @@ void expectControls(HWND window, const std::vector<ExpectedControl>& expected) {
         EXPECT_EQ(place.right - place.left, expected[i].place.right - expected[i].place.left) << "width";
         EXPECT_EQ(place.bottom - place.top, expected[i].place.bottom - expected[i].place.top) << "height";
         EXPECT_TRUE(IsWindowVisible(child));
+        if (classOf(child) == L"Static" && !textOf(child).empty()) {
+            EXPECT_TRUE(labelTextFits(child)) << "a label cut";
+        }
     }
 }
 
