@@ -743,6 +743,8 @@ Function un.ListeningNotePage
   nsDialogs::Show
 FunctionEnd
 
+!define NEEDS_RIGHTS "${PRODUCT} was installed for all users: removing it needs administrator rights."
+
 ; An all-users copy started without administrator rights starts itself
 ; again with the verb that asks for them, as Windows does for a program
 ; that needs them, runs in place there (a temporary copy of the uninstaller
@@ -752,7 +754,7 @@ Function un.StartElevated
   ClearErrors
   ${un.GetOptions} $R0 "${ELEVATED_SWITCH}" $R1
   ${IfNot} ${Errors}
-    MessageBox MB_ICONSTOP "${PRODUCT} was installed for all users: removing it needs administrator rights." /SD IDOK
+    MessageBox MB_ICONSTOP "${NEEDS_RIGHTS}" /SD IDOK
     SetErrorLevel ${EXIT_FAILED}
     Quit
   ${EndIf}
@@ -766,7 +768,7 @@ Function un.StartElevated
     ${If} $R3 = 1223
       SetErrorLevel ${EXIT_CANCELLED}
     ${Else}
-      MessageBox MB_ICONSTOP "${PRODUCT} was installed for all users: removing it needs administrator rights." /SD IDOK
+      MessageBox MB_ICONSTOP "${NEEDS_RIGHTS}" /SD IDOK
       SetErrorLevel ${EXIT_FAILED}
     ${EndIf}
     Quit
