@@ -108,7 +108,8 @@ public:
         if (!QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr))
             return false;
         const ULONG_PTR* first = ids.list.ProcessIdList;
-        return std::find(first, first + ids.list.NumberOfProcessIdsInList, processId) != first + ids.list.NumberOfProcessIdsInList;
+        const ULONG_PTR* last = first + ids.list.NumberOfProcessIdsInList;
+        return std::find(first, last, processId) != last;
     }
     bool ended() const { return active() == 0; }
 
