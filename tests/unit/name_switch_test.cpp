@@ -108,9 +108,14 @@ TEST_F(NameSwitchTest, FailedOpeningEndsTheRoutine) {
         fresh.opening = opening;
         FakeWindowSystem screen;
         NameSwitch switcher{settings, fresh, screen, registry};
+        std::vector<std::wstring> lines;
+        switcher.traceTo([&](std::wstring_view line) { lines.emplace_back(line); });
+        EXPECT_EQ(switcher.changeName(), SendOutcome::messengerUnavailable);
         EXPECT_EQ(switcher.changeName(), SendOutcome::messengerUnavailable);
         EXPECT_TRUE(screen.log.empty());
         EXPECT_EQ(screen.foregroundAttempts, 0);
+        // A failure stepped past is traced once while it lasts.
+        EXPECT_EQ(lines, std::vector<std::wstring>(opening == FakeMessenger::Opening::fails, L"Sonarel: opening the command conversation failed\n"));
     }
 }
 
