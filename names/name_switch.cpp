@@ -15,6 +15,13 @@ void skippingFailure(Step&& step) {
     }
 }
 
+// A listening name of the record's: the one sent last, or the one that
+// showed when it was sent, which shows until the new one does.
+bool showsRecordedListeningName(const std::optional<std::wstring>& showing, const NameRecord& record) {
+    return showsName(showing, record.listeningName) ||
+           (!record.earlierListeningName.empty() && showsName(showing, record.earlierListeningName));
+}
+
 }  // namespace
 
 // A step that fails is stepped past and traced once, until it works again:
@@ -43,6 +50,7 @@ SendOutcome NameSwitch::changeName() {
     auto listening = composeListeningName(settings_, showing);
     if (!listening) return SendOutcome::displayNameUnreadable;
     if (showsSettled(showing.displayName, listening->name)) return SendOutcome::alreadyShows;
+    if (showing.replacedName) listening->listeningShowing = *showing.displayName;
     return send(listening->name, &*listening);
 }
 
@@ -104,7 +112,7 @@ LeftBehind NameSwitch::listeningNameLeftBehind() {
     if (!record) return LeftBehind::no;
     auto showing = displayName();
     if (!showing) return LeftBehind::cannotTell;
-    return showsName(showing, record->listeningName) ? LeftBehind::yes : LeftBehind::no;
+    return showsRecordedListeningName(showing, *record) ? LeftBehind::yes : LeftBehind::no;
 }
 
 // None when it cannot be read. Text functions end a name at a NUL, so what
@@ -130,7 +138,7 @@ ShowingName NameSwitch::nameShowing() {
     ShowingName showing{displayName(), std::nullopt};
     auto signin = showing.displayName ? signinName() : std::nullopt;
     auto record = signin ? readNameRecord(settings_, *signin) : std::nullopt;
-    if (record && showsName(showing.displayName, record->listeningName)) showing.replacedName = record->plainName;
+    if (record && showsRecordedListeningName(showing.displayName, *record)) showing.replacedName = record->plainName;
     return showing;
 }
 
@@ -194,7 +202,8 @@ std::optional<SendOutcome> NameSwitch::storeEntry(const std::wstring& command, c
 bool NameSwitch::remember(const std::wstring& signin, const ListeningNameChoice& listening) {
     bool stored = false;
     tracingFailure(L"storing the record of the name", [&] {
-        writeNameRecord(settings_, NameRecord{signin, listening.replacedName, listening.name});
+        writeNameRecord(settings_,
+                        NameRecord{signin, listening.replacedName, listening.name, listening.listeningShowing});
         stored = true;
     });
     return stored;

@@ -6,7 +6,7 @@
 namespace sonarel {
 namespace {
 
-constexpr std::size_t recordFields = 4;
+constexpr std::size_t recordFields = 5;
 constexpr std::int32_t invalidArgument = static_cast<std::int32_t>(0x80070057);  // E_INVALIDARG
 
 std::optional<NameRecord> legacyRecord(const Settings& settings, std::wstring_view signinName) {
@@ -24,7 +24,8 @@ void forgetLegacyRecord(Settings& settings, std::wstring_view signinName) {
 }
 
 std::wstring recordText(std::wstring_view mark, const NameRecord& record) {
-    auto text = joinedFields({std::wstring(mark), record.signinName, record.plainName, record.listeningName});
+    auto text = joinedFields(
+        {std::wstring(mark), record.signinName, record.plainName, record.listeningName, record.earlierListeningName});
     if (!text) throw HResultError(invalidArgument);  // a name holds the field separator
     return *text;
 }
@@ -40,7 +41,7 @@ std::optional<NameRecord> readNameRecord(const Settings& settings, std::wstring_
     if (text.empty()) return legacyRecord(settings, signinName);
     auto fields = splitFields(text, recordFields);
     if (!fields || !isSet((*fields)[0])) return std::nullopt;
-    NameRecord record{(*fields)[1], (*fields)[2], (*fields)[3]};
+    NameRecord record{(*fields)[1], (*fields)[2], (*fields)[3], (*fields)[4]};
     if (record.plainName.empty() || record.listeningName.empty()) return std::nullopt;
     return record;
 }

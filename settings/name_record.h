@@ -12,7 +12,8 @@ namespace sonarel {
 
 namespace keys {
 // + the sign-in name in lower case: "1" or "0" (may the listening name
-// still show), the sign-in name, the plain name and the listening name.
+// still show), the sign-in name, the plain name, the listening name and
+// the earlier listening name.
 inline constexpr std::wstring_view NameRecordPrefix = L"NameRecord ";
 // The record as earlier versions kept it, for one sign-in name: still read,
 // and cleared once a record of the new kind replaces it.
@@ -26,6 +27,10 @@ struct NameRecord {
     std::wstring signinName;     // whose display name it was
     std::wstring plainName;      // the name the listening name replaced
     std::wstring listeningName;  // the listening name sent
+    // The listening name of the plug-in's that showed when this one was
+    // sent (a new tag during a song): it shows until the new one does, and
+    // for good when the messenger refuses the new one.
+    std::wstring earlierListeningName{};
     bool operator==(const NameRecord&) const = default;
 };
 

@@ -408,6 +408,21 @@ TEST_F(NameSwitchTest, ANameInFlightIsNotTakenForSettled) {
     EXPECT_TRUE(names.nameSentShows());
     EXPECT_FALSE(readNameRecord(settings, L"ann@example.test")) << "a plain name confirmed ends it";
     EXPECT_EQ(names.changeNameBack(), SendOutcome::alreadyShows);
+
+    // A new tag during a song that the messenger refuses: the listening name
+    // still showing stays the plug-in's, neither grown nor left behind.
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);
+    messenger.friendlyName = listening;
+    EXPECT_TRUE(names.nameSentShows());
+    settings.WriteSetting(L"CurrentTag", L"on www.radio.test");
+    const std::wstring refused = L"/name Ann on www.radio.test (!WAT)";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(names.changeName(), SendOutcome::sent) << attempt;
+        EXPECT_EQ(message(), refused) << attempt;
+        EXPECT_FALSE(names.nameSentShows()) << attempt;
+    }
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
+    EXPECT_EQ(message(), L"/name Ann");
 }
 
 // The hot key's entry is the user's: it is kept before the first write and
