@@ -53,9 +53,11 @@ TEST(HostProgram, AListeningNameLeftByACrashIsPutBackAtTheNextStart) {
     StandInPlayer player;
     player.run("open2");
     player.run("play2 Song");
+    keepUserPresent();  // a user away gets no name switched
     {
         ChildProcess first(host() + L" --friendly Ann --slow-server");
-        ASSERT_TRUE(first.waitForLine("sent in Debug.Window: /name Ann I'm listening to: (!WAT)", 15s));
+        ASSERT_TRUE(first.waitForLine("sent in Debug.Window: /name Ann I'm listening to: (!WAT)", 15s))
+            << ::testing::PrintToString(first.lines());
         ASSERT_NE(standin::readQuickText(signin), usersText) << "borrowed when the host ends";
         ASSERT_NE(settings.ReadSetting(L"KeptQuickText " + signin), L"") << "kept while borrowed";
         first.sendLine("crash");

@@ -203,7 +203,8 @@ TEST(NameChain, ANameTheServerRefusesIsTriedAgainSlowlyAndAStopStillBringsThePla
         const std::wstring refused = L"/name Ann on www.radio.test (!WAT)";
         chain.player.show(L"2. Second Song - Winamp");
         const std::string lastStep = "Sonarel: listening name not confirmed; next try in 60 s\n";
-        ASSERT_TRUE(waitUntil([&] { return !trace.linesStartingWith(lastStep).empty(); }, 30s));
+        ASSERT_TRUE(waitUntil([&] { return !trace.linesStartingWith(lastStep).empty(); }, 30s))
+            << ::testing::PrintToString(trace.linesStartingWith("Sonarel: "));
         ASSERT_TRUE(chain.passTicks(5));
         EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{kListeningCommand, refused, refused}));
         EXPECT_EQ(chain.messenger.refusedNames(), 2);
