@@ -7,8 +7,12 @@ std::wstring_view describe(SendOutcome outcome) {
     case SendOutcome::sent: return L"sent";
     case SendOutcome::alreadyShows: return L"already shows";
     case SendOutcome::noModeChosen: return L"not sent: no naming mode is chosen";
+    case SendOutcome::notListeningNameEmpty: return L"not sent: the name for not listening is empty";
+    case SendOutcome::plainNameEmpty: return L"not sent: the plain name would be empty";
     case SendOutcome::displayNameUnreadable: return L"pending: the display name could not be read";
-    case SendOutcome::notStored: return L"pending: the command could not be stored";
+    case SendOutcome::notStored: return L"pending: the command could not be stored in the quick-text entry";
+    case SendOutcome::quickTextNotKept: return L"pending: the user's quick text could not be kept";
+    case SendOutcome::recordNotStored: return L"pending: the record of the name could not be stored";
     case SendOutcome::conversationOpened: return L"pending: the command conversation is opening";
     case SendOutcome::conversationUnreadable: return L"pending: the command conversation could not be read";
     case SendOutcome::notInFront: return L"pending: the conversation could not come to the front";
@@ -22,6 +26,7 @@ std::wstring_view describe(SendOutcome outcome) {
     case SendOutcome::windowMovedOrSized: return L"waits: a window is being moved or sized";
     case SendOutcome::mouseCaptured: return L"waits: the mouse is held by a window";
     case SendOutcome::fullScreenInFront: return L"waits: a full-screen program is in front";
+    case SendOutcome::tooManyNames: return L"waits: five names were sent in the last minute";
     }
     return L"pending";
 }

@@ -10,8 +10,12 @@ enum class SendOutcome {
     sent,                    // the hot key was pressed in the command conversation
     alreadyShows,            // the name composed is the display name showing: nothing to send
     noModeChosen,            // no naming mode chosen yet: there is nothing to send
+    notListeningNameEmpty,   // the name for not listening is empty: there is nothing to send
+    plainNameEmpty,          // the plain name would be empty: there is nothing to send
     displayNameUnreadable,   // current-name mode without a readable display name
     notStored,               // the command could not be stored in the quick-text entry
+    quickTextNotKept,        // the user's quick text could not be kept before the entry is borrowed
+    recordNotStored,         // the record of the listening name could not be stored
     conversationOpened,      // the command conversation had to be opened first
     conversationUnreadable,  // the command conversation's window could not be read
     notInFront,              // the conversation could not be brought to the front
@@ -26,6 +30,7 @@ enum class SendOutcome {
     windowMovedOrSized,  // the window in front is being moved or sized
     mouseCaptured,       // the window in front holds the mouse
     fullScreenInFront,   // a full-screen program would lose the foreground
+    tooManyNames,        // five names went out in the last minute while the messenger refuses names
 };
 
 // True when the decision is done with: the name shows already, or there is
@@ -33,13 +38,15 @@ enum class SendOutcome {
 // any other outcome leaves the name possibly wrong, and the decision is
 // tried again.
 inline bool isSettled(SendOutcome outcome) {
-    return outcome == SendOutcome::alreadyShows || outcome == SendOutcome::noModeChosen;
+    return outcome == SendOutcome::alreadyShows || outcome == SendOutcome::noModeChosen ||
+           outcome == SendOutcome::notListeningNameEmpty || outcome == SendOutcome::plainNameEmpty;
 }
 
-// True when the decision waits for the user rather than failing: it is
-// tried on every tick and does not count towards the slower retries.
+// True when the decision waits (for the user, or for the minute to allow
+// another name) rather than failing: it is tried on every tick and does
+// not count towards the slower retries.
 inline bool waitsForUser(SendOutcome outcome) {
-    return outcome >= SendOutcome::userAway && outcome <= SendOutcome::fullScreenInFront;
+    return outcome >= SendOutcome::userAway && outcome <= SendOutcome::tooManyNames;
 }
 
 // The outcome as a user reads it in the trace.
@@ -62,6 +69,9 @@ public:
     // True once the display name shows the name last sent: keys can reach
     // another window, or a busy host can drop them.
     virtual bool nameSentShows() = 0;
+    // Puts the user's own quick text back in the hot key's entry: once a
+    // send is given up, when the watch is off, and at start.
+    virtual void giveBackQuickText() = 0;
 };
 
 }  // namespace sonarel

@@ -66,6 +66,13 @@ LeftBehind frmSendText::listeningNameLeftBehind() {
 
 bool frmSendText::nameSentShows() { return throughMessenger(&NameSwitch::nameSentShows, false); }
 
+void frmSendText::giveBackQuickText() {
+    callbackBoundary([&] {
+        reconnectIfDue();
+        nameSwitch_.giveBackQuickText();
+    });
+}
+
 void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {
     callbackBoundary([&] {
         if (!oIMWindows) return;

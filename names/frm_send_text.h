@@ -37,6 +37,9 @@ public:
     SendOutcome changeNameBack() override;
     LeftBehind listeningNameLeftBehind() override;
     bool nameSentShows() override;
+    void giveBackQuickText() override;
+    // Failures the name switch steps past are traced here.
+    void traceTo(SwitchTrace trace) { nameSwitch_.traceTo(std::move(trace)); }
 
     void oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow);
     void oMessengerAPI_OnIMWindowDestroyed(IDispatch* pIMWindow);

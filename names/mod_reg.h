@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
+
+#include "settings/kept_quick_text.h"
 
 namespace sonarel {
 
@@ -21,5 +24,15 @@ std::int32_t ReadRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstrin
 
 // Stores a REG_DWORD value, creating the key path as needed; false as above.
 bool WriteRegDword(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, std::int32_t nData);
+
+// A value exactly as stored, for giving it back later; none when it does
+// not exist. Throws HResultError when it exists but cannot be read.
+std::optional<RegistryValue> ReadRegValue(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName);
+
+// Stores the value as it was read, creating the key path as needed.
+bool WriteRegValue(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName, const RegistryValue& value);
+
+// True once the value is gone, or when it (or its key) was not there.
+bool DeleteRegValue(HKEY nRootKey, std::wstring_view sKeyPath, std::wstring_view sValueName);
 
 }  // namespace sonarel

@@ -20,6 +20,13 @@ std::wstring_view trimmed(std::wstring_view text) {
     return text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
+std::wstring collapsedBlanks(std::wstring_view text) {
+    std::wstring collapsed;
+    for (wchar_t c : text)
+        if (c != L' ' || collapsed.empty() || collapsed.back() != L' ') collapsed += c;
+    return collapsed;
+}
+
 bool onlyBlanks(std::wstring_view text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c == L' '; });
 }
@@ -46,7 +53,13 @@ std::wstring shortened(std::wstring_view text, std::size_t room) {
 
 std::wstring plainName(std::wstring_view friendlyName, std::wstring_view tag) {
     std::wstring marker = onlyBlanks(tag) ? concat({L" ", tag, listeningSuffix}) : concat({L" ", tag});
-    return std::wstring(friendlyName.substr(0, friendlyName.find(marker)));
+    auto cut = friendlyName.find(marker);
+    if (cut != std::wstring_view::npos) return std::wstring(friendlyName.substr(0, cut));
+    // Not found as sent: a messenger that collapses blanks shows " (!WAT)"
+    // where an empty tag left two, and the name would grow by it each time.
+    std::wstring shown = collapsedBlanks(friendlyName);
+    cut = shown.find(collapsedBlanks(marker));
+    return cut == std::wstring::npos ? std::wstring(friendlyName) : shown.substr(0, cut);
 }
 
 std::wstring listeningName(std::wstring_view name, std::wstring_view tag) {
@@ -62,9 +75,13 @@ std::wstring listeningName(std::wstring_view name, std::wstring_view tag) {
 
 std::wstring nameCommand(std::wstring_view name) { return concat({nameCommandPrefix, name}); }
 
+std::wstring shownForm(std::wstring_view name) { return collapsedBlanks(trimmed(name)); }
+
 bool showsName(const std::optional<std::wstring>& showing, std::wstring_view name) {
-    return showing && trimmed(*showing) == trimmed(name);
+    return showing && shownForm(*showing) == shownForm(name);
 }
+
+bool isBlankName(std::wstring_view name) { return onlyBlanks(name); }
 
 bool nameModeChosen(const Settings& settings) {
     return isSet(settings.ReadSetting(keys::CurrentName)) || isSet(settings.ReadSetting(keys::CustomName));

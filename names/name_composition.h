@@ -26,7 +26,8 @@ std::wstring shortened(std::wstring_view text, std::size_t room);
 // The user's name without the listening tag: the part before the first
 // " " + tag (exact, case-sensitive); the whole name when it does not occur.
 // A tag that is empty or only blanks would cut the name at a bare blank,
-// so then the cut is made before " " + tag + " (!WAT)" instead.
+// so then the cut is made before " " + tag + " (!WAT)" instead. Where the
+// messenger collapsed runs of blanks, the cut is made in the name as shown.
 std::wstring plainName(std::wstring_view friendlyName, std::wstring_view tag);
 
 // name + " " + tag + " (!WAT)", at most maxDisplayNameLength long: the name
@@ -64,8 +65,15 @@ std::optional<std::wstring> composePlainName(const Settings& settings, const Sho
 // "/name " + name.
 std::wstring nameCommand(std::wstring_view name);
 
-// True when the display name showing is the name: blanks at either end do
-// not count, as a messenger may trim them off a name it is given.
+// The name as messengers show it: blanks at either end trimmed, and runs of
+// blanks inside collapsed to one.
+std::wstring shownForm(std::wstring_view name);
+
+// True when the display name showing is the name as a messenger shows it;
+// letter case counts.
 bool showsName(const std::optional<std::wstring>& showing, std::wstring_view name);
+
+// True for a name that is empty or only blanks: no name to ask for.
+bool isBlankName(std::wstring_view name);
 
 }  // namespace sonarel

@@ -15,16 +15,23 @@ void skippingFailure(Step&& step) {
     }
 }
 
-bool namesOneKey(std::wstring_view signinName) {
-    return !signinName.empty() &&
-           std::none_of(signinName.begin(), signinName.end(), [](wchar_t c) { return c < L' ' || c == L'\\'; });
-}
-
 }  // namespace
 
-std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName) {
-    if (!namesOneKey(signinName)) return std::nullopt;
-    return L"Software\\Verdalt\\Quorvex2\\" + std::wstring(signinName) + L"\\Preferences\\QuickTexts\\QuickText09";
+// A step that fails is stepped past and traced once, until it works again:
+// a failure that lasts does not fill the trace.
+template <class Step>
+void NameSwitch::tracingFailure(std::wstring_view what, Step&& step) {
+    try {
+        step();
+        if (auto known = failing_.find(what); known != failing_.end()) failing_.erase(known);
+    } catch (...) {
+        traceFailure(what);
+    }
+}
+
+void NameSwitch::traceFailure(std::wstring_view what) {
+    if (!failing_.emplace(what).second || !trace_) return;
+    trace_(L"Sonarel: " + std::wstring(what) + L" failed\n");
 }
 
 // Nothing is sent that shows already: a run of songs sends the listening
@@ -35,7 +42,7 @@ SendOutcome NameSwitch::changeName() {
     ShowingName showing = nameShowing();
     auto listening = composeListeningName(settings_, showing);
     if (!listening) return SendOutcome::displayNameUnreadable;
-    if (showsName(showing.displayName, listening->name)) return SendOutcome::alreadyShows;
+    if (showsSettled(showing.displayName, listening->name)) return SendOutcome::alreadyShows;
     return send(listening->name, &*listening);
 }
 
@@ -44,36 +51,60 @@ SendOutcome NameSwitch::changeNameBack() {
     ShowingName showing = nameShowing();
     auto plain = composePlainName(settings_, showing);
     if (!plain) return SendOutcome::displayNameUnreadable;
-    if (!showsName(showing.displayName, *plain)) return send(*plain, nullptr);
+    if (isBlankName(*plain)) return emptyName();
+    if (!showsSettled(showing.displayName, *plain)) return send(*plain, nullptr);
     notePlainNameBack();
     return SendOutcome::alreadyShows;
+}
+
+// "/name " alone would ask the messenger for an empty name, again and
+// again: it is never sent.
+SendOutcome NameSwitch::emptyName() {
+    return isSet(settings_.ReadSetting(keys::CustomName)) ? SendOutcome::notListeningNameEmpty
+                                                          : SendOutcome::plainNameEmpty;
+}
+
+// A name whose keys went in may land after this look: the name showing
+// settles a decision only when no other name is still on its way.
+bool NameSwitch::showsSettled(const std::optional<std::wstring>& showing, std::wstring_view name) {
+    if (!showsName(showing, name)) return false;
+    if (sent_ && !showsName(sent_->first, name)) return false;
+    if (sent_) sentNameShown();
+    return true;
 }
 
 bool NameSwitch::nameSentShows() {
     if (!sent_) return true;
     if (!showsName(displayName(), sent_->first)) return false;
-    if (sent_->second) notePlainNameBack();
-    sent_.reset();
+    sentNameShown();
     return true;
 }
 
-LeftBehind NameSwitch::listeningNameLeftBehind() {
-    auto record = readNameRecord(settings_);
-    return record ? recordedListeningNameShows(displayName(), record) : LeftBehind::no;
+// The host has read the entry and sent the name: the quick text is the
+// user's again, and a plain name back ends the record's claim.
+void NameSwitch::sentNameShown() {
+    bool plain = sent_->second;
+    sent_.reset();
+    if (plain) notePlainNameBack();
+    giveBackQuickText();
+}
+
+void NameSwitch::giveBackQuickText() {
+    auto signin = signinName();
+    if (signin && !loan_.giveBack(*signin)) traceFailure(L"giving back the user's quick text");
 }
 
 // Whether the name showing is the listening name recorded for the user
 // signed in; a name the user changed, or a record of another sign-in
 // name, is no such name.
-LeftBehind NameSwitch::recordedListeningNameShows(const std::optional<std::wstring>& showing,
-                                                  const std::optional<NameRecord>& record) {
-    if (!record) return LeftBehind::no;
-    if (!showing) return LeftBehind::cannotTell;
-    if (!showsName(showing, record->listeningName)) return LeftBehind::no;
-    std::optional<std::wstring> signin;
-    skippingFailure([&] { signin = messenger_.mySigninName(); });
+LeftBehind NameSwitch::listeningNameLeftBehind() {
+    auto signin = signinName();
     if (!signin) return LeftBehind::cannotTell;
-    return *signin == record->signinName ? LeftBehind::yes : LeftBehind::no;
+    auto record = readNameRecord(settings_, *signin);
+    if (!record) return LeftBehind::no;
+    auto showing = displayName();
+    if (!showing) return LeftBehind::cannotTell;
+    return showsName(showing, record->listeningName) ? LeftBehind::yes : LeftBehind::no;
 }
 
 // None when it cannot be read. Text functions end a name at a NUL, so what
@@ -87,13 +118,19 @@ std::optional<std::wstring> NameSwitch::displayName() {
     return name;
 }
 
+std::optional<std::wstring> NameSwitch::signinName() {
+    std::optional<std::wstring> signin;
+    tracingFailure(L"reading the sign-in name", [&] { signin = messenger_.mySigninName(); });
+    return signin;
+}
+
 // A listening name this plug-in sent for the user signed in is no name of
 // the user's own: what it replaced is.
 ShowingName NameSwitch::nameShowing() {
     ShowingName showing{displayName(), std::nullopt};
-    auto record = showing.displayName ? readNameRecord(settings_) : std::nullopt;
-    if (recordedListeningNameShows(showing.displayName, record) == LeftBehind::yes)
-        showing.replacedName = record->plainName;
+    auto signin = showing.displayName ? signinName() : std::nullopt;
+    auto record = signin ? readNameRecord(settings_, *signin) : std::nullopt;
+    if (record && showsName(showing.displayName, record->listeningName)) showing.replacedName = record->plainName;
     return showing;
 }
 
@@ -103,7 +140,7 @@ ShowingName NameSwitch::nameShowing() {
 // a contact. An older command is never sent again in its place: a restore
 // must not send the listening name, nor a switch the plain one.
 SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice* listening) {
-    skippingFailure([&] { windows_.finishPendingHide(); });
+    tracingFailure(L"finishing the last hide", [&] { windows_.finishPendingHide(); });
     // Nothing is stored, pressed, opened or brought forward while the user
     // is at work or away.
     if (auto waiting = waitForTheUser()) return *waiting;
@@ -117,7 +154,7 @@ SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice
     if (unusable) return *unusable;
     if (!conversation) return openCommandConversation(front);
     SendOutcome outcome = pressIn(*conversation, name, listening);
-    skippingFailure([&] { windows_.hide(conversation->hWnd(), front); });
+    tracingFailure(L"hiding the command conversation", [&] { windows_.hide(conversation->hWnd(), front); });
     return outcome;
 }
 
@@ -131,27 +168,42 @@ SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& 
     // Bringing it forward takes a while: the user may have begun meanwhile.
     if (auto waiting = waitForTheUser()) return *waiting;
     commandText_ = nameCommand(name);
-    bool stored = false;
-    // A listening name without its record could never be given back exactly.
-    skippingFailure([&] { stored = storeMessage(*commandText_) && (!listening || remember(*listening)); });
-    // The hot key would send whatever the entry held before.
-    if (!stored) return SendOutcome::notStored;
+    if (auto failed = storeEntry(*commandText_, listening)) return *failed;
     bool pressed = false;
-    skippingFailure([&] { pressed = windows_.pressHotKey(); });
+    tracingFailure(L"pressing the hot key", [&] { pressed = windows_.pressHotKey(); });
     if (!pressed) return SendOutcome::keysRefused;
     sent_.emplace(name, listening == nullptr);
     return SendOutcome::sent;
 }
 
-bool NameSwitch::remember(const ListeningNameChoice& listening) {
-    writeNameRecord(settings_, NameRecord{messenger_.mySigninName(), listening.replacedName, listening.name});
-    return true;
+// The user's text is kept before the entry is touched, and a listening
+// name is recorded before it is sent: without its record it could never
+// be given back exactly. The hot key would send whatever the entry held
+// before, so nothing is pressed unless all of it is stored.
+std::optional<SendOutcome> NameSwitch::storeEntry(const std::wstring& command, const ListeningNameChoice* listening) {
+    auto signin = signinName();
+    if (!signin || !quickTextKeyPath(*signin)) return SendOutcome::notStored;
+    if (!loan_.borrow(*signin, command)) return SendOutcome::quickTextNotKept;
+    if (listening && !remember(*signin, *listening)) return SendOutcome::recordNotStored;
+    bool stored = false;
+    tracingFailure(L"storing the command", [&] { stored = storeMessage(command); });
+    if (!stored) return SendOutcome::notStored;
+    return std::nullopt;
+}
+
+bool NameSwitch::remember(const std::wstring& signin, const ListeningNameChoice& listening) {
+    bool stored = false;
+    tracingFailure(L"storing the record of the name", [&] {
+        writeNameRecord(settings_, NameRecord{signin, listening.replacedName, listening.name});
+        stored = true;
+    });
+    return stored;
 }
 
 void NameSwitch::notePlainNameBack() {
-    skippingFailure([&] {
-        if (listeningNameRecorded(settings_)) markPlainNameBack(settings_);
-    });
+    auto signin = signinName();
+    if (signin)
+        tracingFailure(L"clearing the record of the name", [&] { markPlainNameBack(settings_, *signin); });
 }
 
 // The path is built afresh, with a fresh sign-in name, for every use.
@@ -184,7 +236,7 @@ bool NameSwitch::storeMessage(const std::wstring& command) {
 // again. After a few such reads in a row it counts as gone.
 std::unique_ptr<Conversation> NameSwitch::commandConversation(std::optional<SendOutcome>& unusable) {
     std::vector<std::unique_ptr<Conversation>> conversations;
-    skippingFailure([&] { conversations = messenger_.conversations(); });
+    tracingFailure(L"listing the conversations", [&] { conversations = messenger_.conversations(); });
     for (auto& conversation : conversations) {
         std::wstring contact;
         skippingFailure([&] { contact = conversation->firstContactSigninName(); });
@@ -199,7 +251,7 @@ std::unique_ptr<Conversation> NameSwitch::commandConversation(std::optional<Send
         bool present = window.has_value();
         if (window) skippingFailure([&] { present = windows_.exists(*window); });
         if (present) return std::move(conversation);
-        skippingFailure([&] { conversation->forget(); });
+        tracingFailure(L"forgetting a closed conversation", [&] { conversation->forget(); });
     }
     return nullptr;
 }
@@ -209,11 +261,12 @@ std::unique_ptr<Conversation> NameSwitch::commandConversation(std::optional<Send
 // decision is sent through it once the messenger reports it, or next time.
 SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
     std::unique_ptr<Conversation> conversation;
-    skippingFailure([&] { conversation = messenger_.instantMessage(commandContact); });
+    tracingFailure(L"opening the command conversation",
+                   [&] { conversation = messenger_.instantMessage(commandContact); });
     if (!conversation) return SendOutcome::messengerUnavailable;
-    skippingFailure([&] { conversation->record(); });
+    tracingFailure(L"recording the command conversation", [&] { conversation->record(); });
     bringToFront(*conversation);
-    skippingFailure([&] { windows_.hide(conversation->hWnd(), front); });
+    tracingFailure(L"hiding the command conversation", [&] { windows_.hide(conversation->hWnd(), front); });
     return SendOutcome::conversationOpened;
 }
 
@@ -246,7 +299,7 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
 // can be left to it.
 std::optional<SendOutcome> NameSwitch::waitForTheUser() {
     UserActivity activity = UserActivity::idle;
-    skippingFailure([&] { activity = windows_.userActivity(); });
+    tracingFailure(L"looking at the user's activity", [&] { activity = windows_.userActivity(); });
     switch (activity) {
         case UserActivity::idle: return std::nullopt;
         case UserActivity::away: return SendOutcome::userAway;
@@ -262,7 +315,7 @@ std::optional<SendOutcome> NameSwitch::waitForTheUser() {
 
 bool NameSwitch::fullScreenInFront() {
     bool fullScreen = false;
-    skippingFailure([&] { fullScreen = windows_.fullScreenInFront(); });
+    tracingFailure(L"looking for a full-screen program", [&] { fullScreen = windows_.fullScreenInFront(); });
     return fullScreen;
 }
 

@@ -6,8 +6,10 @@
 // narrow interfaces below, so that every decision can be tested with fakes.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "common/window_handle.h"
 #include "names/desktop_rules.h"
 #include "names/name_composition.h"
+#include "names/quick_text_entry.h"
 #include "settings/name_record.h"
 #include "settings/settings.h"
 
@@ -23,15 +26,6 @@ namespace sonarel {
 
 // The pseudo-contact of the hidden conversation that carries the commands.
 inline constexpr std::wstring_view commandContact = L"Debug.Window";
-
-// The host's quick-text entry of a user, below HKEY_CURRENT_USER. None for
-// a sign-in name that is empty or holds a backslash or a control character
-// (NUL included): the registry would read such a name as a path into
-// another key of the host, or cut it short.
-std::optional<std::wstring> quickTextKeyPath(std::wstring_view signinName);
-
-inline constexpr std::wstring_view autoSendValue = L"AutoSend";
-inline constexpr std::wstring_view messageValue = L"Message";
 
 // A messenger conversation window. Reads throw when they fail.
 class Conversation {
@@ -89,15 +83,6 @@ public:
     virtual bool pressHotKey() = 0;
 };
 
-// modReg below HKEY_CURRENT_USER. A write is false when nothing was stored.
-class QuickTextRegistry {
-public:
-    virtual ~QuickTextRegistry() = default;
-    virtual std::int32_t readDword(std::wstring_view keyPath, std::wstring_view valueName) = 0;
-    virtual bool writeDword(std::wstring_view keyPath, std::wstring_view valueName, std::int32_t data) = 0;
-    virtual bool writeString(std::wstring_view keyPath, std::wstring_view valueName, std::wstring_view data) = 0;
-};
-
 // How long the switch keeps asking for a conversation to come to the front.
 // A refusal is retried on a later tick, so one attempt stays short.
 struct BringToFrontLimit {
@@ -105,31 +90,48 @@ struct BringToFrontLimit {
     std::chrono::milliseconds duration{100};
 };
 
-// The settings hold the user's choices, and the record of the name that a
-// listening name replaced, which the switch keeps.
+// Takes one line of the trace.
+using SwitchTrace = std::function<void(std::wstring_view line)>;
+
+// The settings hold the user's choices, the record of the name that a
+// listening name replaced, and the user's quick text while it is borrowed.
 class NameSwitch {
 public:
     NameSwitch(Settings& settings, MessengerLink& messenger, WindowSystem& windows, QuickTextRegistry& registry,
                BringToFrontLimit limit = {})
-        : settings_(settings), messenger_(messenger), windows_(windows), registry_(registry), limit_(limit) {}
+        : settings_(settings),
+          messenger_(messenger),
+          windows_(windows),
+          registry_(registry),
+          limit_(limit),
+          loan_(settings, registry) {}
+
+    // Failures the switch steps past are traced here, once until they pass.
+    void traceTo(SwitchTrace trace) { trace_ = std::move(trace); }
 
     SendOutcome changeName();
     SendOutcome changeNameBack();
     LeftBehind listeningNameLeftBehind();
-    // True once the display name shows the name whose keys went in last.
+    // True once the display name shows the name whose keys went in last;
+    // then the user's quick text is given back.
     bool nameSentShows();
+    // Puts the user's own quick text back in the hot key's entry.
+    void giveBackQuickText();
 
     // The last composed command; none until the first composition.
     const std::optional<std::wstring>& commandText() const { return commandText_; }
 
 private:
     ShowingName nameShowing();
-    LeftBehind recordedListeningNameShows(const std::optional<std::wstring>& showing,
-                                          const std::optional<NameRecord>& record);
     std::optional<std::wstring> displayName();
+    std::optional<std::wstring> signinName();
+    bool showsSettled(const std::optional<std::wstring>& showing, std::wstring_view name);
+    void sentNameShown();
+    SendOutcome emptyName();
     SendOutcome send(const std::wstring& name, const ListeningNameChoice* listening);
     SendOutcome pressIn(Conversation& conversation, const std::wstring& name, const ListeningNameChoice* listening);
-    bool remember(const ListeningNameChoice& listening);
+    std::optional<SendOutcome> storeEntry(const std::wstring& command, const ListeningNameChoice* listening);
+    bool remember(const std::wstring& signin, const ListeningNameChoice& listening);
     void notePlainNameBack();
     bool markAutoSend();
     bool storeMessage(const std::wstring& command);
@@ -139,14 +141,21 @@ private:
     std::optional<SendOutcome> waitForTheUser();
     bool fullScreenInFront();
     std::optional<std::wstring> keyPath();
+    template <class Step>
+    void tracingFailure(std::wstring_view what, Step&& step);
+    void traceFailure(std::wstring_view what);
 
     Settings& settings_;
     MessengerLink& messenger_;
     WindowSystem& windows_;
     QuickTextRegistry& registry_;
     BringToFrontLimit limit_;
+    QuickTextLoan loan_;
+    SwitchTrace trace_;
+    std::set<std::wstring, std::less<>> failing_;  // traced already
     std::optional<std::wstring> commandText_;
-    // The name whose keys went in last, and whether it was the plain one.
+    // The name whose keys went in last and that has not shown yet, and
+    // whether it was the plain one: until it shows, it may still land.
     std::optional<std::pair<std::wstring, bool>> sent_;
     // Failed reads of the command conversation's window in a row.
     int unreadableReads_ = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // The record of the display name that a listening name replaced: kept in
-// the settings store, so that the plain name comes back exactly, and comes
-// back after a process that ended while a song played. Free of windows.h.
+// the settings store, one value per sign-in name, so that the plain name
+// comes back exactly, and comes back after a process that ended while a
+// song played. Free of windows.h.
 #include <optional>
 #include <string>
 
@@ -10,10 +11,14 @@
 namespace sonarel {
 
 namespace keys {
+// + the sign-in name in lower case: "1" or "0" (may the listening name
+// still show), the sign-in name, the plain name and the listening name.
+inline constexpr std::wstring_view NameRecordPrefix = L"NameRecord ";
+// The record as earlier versions kept it, for one sign-in name: still read,
+// and cleared once a record of the new kind replaces it.
 inline constexpr std::wstring_view RecordSigninName = L"RecordSigninName";
 inline constexpr std::wstring_view RecordPlainName = L"RecordPlainName";
 inline constexpr std::wstring_view RecordListeningName = L"RecordListeningName";
-// "1" from the send of the listening name until the plain name is back.
 inline constexpr std::wstring_view RecordListeningSent = L"RecordListeningSent";
 }  // namespace keys
 
@@ -21,21 +26,21 @@ struct NameRecord {
     std::wstring signinName;     // whose display name it was
     std::wstring plainName;      // the name the listening name replaced
     std::wstring listeningName;  // the listening name sent
+    bool operator==(const NameRecord&) const = default;
 };
 
-// The listening name sent and not restored yet; none when the plain name is
-// back, nothing was sent, or the record is incomplete.
-std::optional<NameRecord> readNameRecord(const Settings& settings);
+std::wstring nameRecordKey(std::wstring_view signinName);
 
-// True while a listening name sent may still show: one read.
-bool listeningNameRecorded(const Settings& settings);
+// The listening name sent for this sign-in name (any letter case) and not
+// restored yet; none when the plain name is back or nothing was sent.
+std::optional<NameRecord> readNameRecord(const Settings& settings, std::wstring_view signinName);
 
-// The sent mark is cleared first and set last, so that a record written
-// only in part is never taken for a whole one. Throws when the store
-// refuses a value.
+// One write: the store holds the old record or the new one, never a mix.
+// Throws when the store refuses it or a name cannot be recorded.
 void writeNameRecord(Settings& settings, const NameRecord& record);
 
-// The plain name is back. Throws when the store refuses it.
-void markPlainNameBack(Settings& settings);
+// The plain name is back for this sign-in name; another's record stays.
+// Throws when the store refuses it.
+void markPlainNameBack(Settings& settings, std::wstring_view signinName);
 
 }  // namespace sonarel

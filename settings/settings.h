@@ -28,6 +28,9 @@ public:
     virtual std::wstring ReadSetting(std::wstring_view key) const = 0;
     // Stores the text; throws HResultError when the store refuses it.
     virtual void WriteSetting(std::wstring_view key, std::wstring_view value) = 0;
+    // Removes the value, so that it reads as the empty text; throws
+    // HResultError when the store refuses it. One that is absent is fine.
+    virtual void RemoveSetting(std::wstring_view key) = 0;
 };
 
 }  // namespace sonarel

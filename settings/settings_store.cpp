@@ -52,4 +52,14 @@ void SettingsStore::WriteSetting(std::wstring_view key, std::wstring_view value)
     if (status != ERROR_SUCCESS) throw HResultError(HRESULT_FROM_WIN32(status));
 }
 
+void SettingsStore::RemoveSetting(std::wstring_view key) {
+    HKEY raw = nullptr;
+    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_SET_VALUE, &raw);
+    if (status == ERROR_FILE_NOT_FOUND) return;
+    if (status != ERROR_SUCCESS) throw HResultError(HRESULT_FROM_WIN32(status));
+    UniqueRegKey section(raw);
+    status = RegDeleteValueW(section.get(), std::wstring(key).c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) throw HResultError(HRESULT_FROM_WIN32(status));
+}
+
 }  // namespace sonarel

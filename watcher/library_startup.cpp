@@ -60,6 +60,7 @@ frmSendText& SendTextFormSlot::form() {
     if (!form_) {
         form_ = std::make_unique<frmSendText>(settings_, threadLibrary().imWindows);
         form_->whenCommandConversationOpens([] { threadLibrary().watcher.commandConversationReady(); });
+        form_->traceTo(writeDebugTrace);
         form_->load();
     }
     return *form_;

@@ -1,6 +1,8 @@
 #include "watcher/watcher.h"
 
-#include "settings/name_record.h"
+#include <algorithm>
+#include <string>
+
 #include "watcher/title_logic.h"
 
 namespace sonarel {
@@ -51,8 +53,12 @@ void Watcher::whileSwitchedOff() {
     offSeen_ = true;
     if (pending_ && pending_->decision == NameDecision::listening) pending_.reset();
     bool mayShow = isSet(state_.winamp2Showing) || isSet(state_.winamp3Showing) ||
-                   (!pending_ && listeningNameRecorded(settings_));
-    if (!mayShow) return;
+                   (!pending_ && names_.listeningNameLeftBehind() == LeftBehind::yes);
+    if (!mayShow) {
+        // A plain name still on its way gives the entry back once it shows.
+        if (!pending_) names_.giveBackQuickText();
+        return;
+    }
     state_.winamp2Showing = flagClear;
     state_.winamp3Showing = flagClear;
     traceReason(L"the watch is off while the listening name may show");
@@ -79,9 +85,15 @@ void Watcher::repairIfLeftBehind() {
     }
     if (++ticksOn_ < 2) return;
     if (lastRepairLook_ && now_() - *lastRepairLook_ < slowRetryInterval) return;
+    bool firstLook = !lastRepairLook_;
     lastRepairLook_ = now_();
+    // A process that ended while it held the user's quick text gives it back.
+    if (firstLook) names_.giveBackQuickText();
     LeftBehind leftBehind = names_.listeningNameLeftBehind();
-    if (leftBehind == LeftBehind::cannotTell) return;
+    if (leftBehind == LeftBehind::cannotTell) {
+        if (firstLook) traceReason(L"cannot tell yet whether a listening name was left behind; asking again every 10 s");
+        return;
+    }
     repairDue_ = false;
     if (leftBehind == LeftBehind::no) return;
     traceReason(L"a listening name was left behind");
@@ -141,6 +153,11 @@ void Watcher::restoreName(std::wstring& showing) {
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     decidedSinceStart_ = true;
+    // A name sent and looked for that has not shown when the next decision
+    // comes was refused, or is slow to show: names go out more slowly.
+    if (pending_ && pending_->lastOutcome == SendOutcome::sent &&
+        now_() - pending_->lastAttempt >= std::chrono::seconds{1} && !names_.nameSentShows())
+        limit_.noteUnconfirmed(now_());
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
@@ -174,18 +191,34 @@ void Watcher::retryPendingIfDue() {
     retryPending(false);
 }
 
-// A send is through once the name shows. One that never shows was lost
-// (the keys reached another window, or the host dropped them): it is tried
-// again at once, and counts as a failure.
+// A send is through once the name shows; a slow messenger may show it
+// while its next try is still to come.
 void Watcher::confirmSent() {
     if (names_.nameSentShows()) {
         pending_.reset();
         return;
     }
+    if (pending_->nextTry) {
+        if (now_() >= *pending_->nextTry) retryPending(false);
+        return;
+    }
     if (--pending_->confirmationsLeft > 0) return;
-    traceReason(std::wstring(nameOf(pending_->decision)) + L" not confirmed");
+    giveUpSend();
+}
+
+// A send that never shows was lost (the keys reached another window, the
+// host dropped them) or the messenger refused or rewrote the name. It
+// counts as a failure, the host has had its time to read the entry, and
+// the next try waits.
+void Watcher::giveUpSend() {
+    auto wait = unconfirmedRetryWaits[std::min<std::size_t>(pending_->unconfirmedSends, unconfirmedRetryWaits.size() - 1)];
+    ++pending_->unconfirmedSends;
     ++pending_->failedAttempts;
-    retryPending(false);
+    pending_->nextTry = now_() + wait;
+    limit_.noteUnconfirmed(now_());
+    names_.giveBackQuickText();
+    traceReason(std::wstring(nameOf(pending_->decision)) + L" not confirmed; next try in " +
+                std::to_wstring(wait.count()) + L" s");
 }
 
 // A wait writes its line when its reason changes, not on every tick.
@@ -204,12 +237,29 @@ void Watcher::note(SendOutcome outcome, bool answeringOpening) {
     pending_->lastOutcome = outcome;
     pending_->lastAttempt = now_();
     pending_->openingAnswered = answeringOpening;
-    if (outcome == SendOutcome::sent) pending_->confirmationsLeft = confirmationTicks;
-    else if (!waitsForUser(outcome)) ++pending_->failedAttempts;
+    if (outcome == SendOutcome::sent) {
+        pending_->confirmationsLeft = confirmationTicks;
+        pending_->nextTry.reset();
+    } else if (!waitsForUser(outcome)) {
+        ++pending_->failedAttempts;
+    }
 }
 
 SendOutcome Watcher::attempt(NameDecision decision) {
-    return decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
+    if (!limit_.allows(now_())) return SendOutcome::tooManyNames;
+    SendOutcome outcome = decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
+    if (outcome == SendOutcome::sent) limit_.noteSent(now_());
+    return outcome;
+}
+
+void NameCommandLimit::noteSent(WatchClock::time_point at) { sent_.push_back(at); }
+
+void NameCommandLimit::noteUnconfirmed(WatchClock::time_point at) { lastUnconfirmed_ = at; }
+
+bool NameCommandLimit::allows(WatchClock::time_point now) {
+    while (!sent_.empty() && now - sent_.front() >= window) sent_.pop_front();
+    if (lastUnconfirmed_ && now - *lastUnconfirmed_ >= window) lastUnconfirmed_.reset();
+    return !lastUnconfirmed_ || sent_.size() < namesPerWindow;
 }
 
 // Each line ends with a line end, so that a debug viewer shows it alone.

@@ -3,8 +3,10 @@
 // decision when to switch the display name or put it back. Free of
 // windows.h: the window system and the name switcher are reached through
 // the narrow interfaces below, so the decisions can be tested with fakes.
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -73,6 +75,9 @@ struct PendingDecision {
     bool openingAnswered = false;
     // After "sent": the ticks left on which the display name is looked for.
     int confirmationsLeft = 0;
+    // Sends of this decision that did not show, and when the next one is due.
+    int unconfirmedSends = 0;
+    std::optional<WatchClock::time_point> nextTry;
 };
 
 // The keys went in, but only the name showing tells that the host sent it:
@@ -84,6 +89,28 @@ inline constexpr int confirmationTicks = 3;
 // that waits for the user is tried on every tick.
 inline constexpr int quickRetries = 5;
 inline constexpr std::chrono::seconds slowRetryInterval{10};
+
+// A name that does not show was refused or rewritten: asking again at once
+// is what the messenger's servers punish. The same decision is tried again
+// after these waits, the last one repeating; a new decision starts afresh.
+inline constexpr std::array<std::chrono::seconds, 3> unconfirmedRetryWaits{
+    std::chrono::seconds{10}, std::chrono::seconds{60}, std::chrono::seconds{300}};
+
+// Once a name went unconfirmed, and until a whole minute passes in which
+// every name sent showed, at most five name commands go out in any minute.
+class NameCommandLimit {
+public:
+    static constexpr std::size_t namesPerWindow = 5;
+    static constexpr std::chrono::seconds window{60};
+
+    void noteSent(WatchClock::time_point at);
+    void noteUnconfirmed(WatchClock::time_point at);
+    bool allows(WatchClock::time_point now);
+
+private:
+    std::optional<WatchClock::time_point> lastUnconfirmed_;
+    std::deque<WatchClock::time_point> sent_;  // the last minute's
+};
 
 class Watcher {
 public:
@@ -114,6 +141,7 @@ private:
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
     void confirmSent();
+    void giveUpSend();
     SendOutcome attempt(NameDecision decision);
     void note(SendOutcome outcome, bool answeringOpening);
     void trace(const std::wstring& line);
@@ -126,6 +154,7 @@ private:
     TraceWriter trace_;
     WatcherState state_;
     std::optional<PendingDecision> pending_;
+    NameCommandLimit limit_;
     bool decidedThisTick_ = false;
     bool decidedSinceStart_ = false;
     bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up

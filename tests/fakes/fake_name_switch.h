@@ -134,10 +134,12 @@ public:
 
 class FakeRegistry final : public QuickTextRegistry {
 public:
-    using Value = std::variant<std::int32_t, std::wstring>;
+    // A REG_DWORD, a REG_SZ, or any other value as stored.
+    using Value = std::variant<std::int32_t, std::wstring, RegistryValue>;
     std::map<std::pair<std::wstring, std::wstring>, Value> values;
     std::vector<std::wstring> writes;  // "path|name", as stored
     std::set<std::wstring> unwritable;  // value names whose writes fail
+    std::set<std::wstring> unreadable;  // value names whose reads fail
 
     std::int32_t readDword(std::wstring_view path, std::wstring_view name) override {
         auto it = values.find({std::wstring(path), std::wstring(name)});
@@ -149,6 +151,31 @@ public:
     }
     bool writeString(std::wstring_view path, std::wstring_view name, std::wstring_view data) override {
         return write(path, name, std::wstring(data));
+    }
+    std::optional<RegistryValue> read(std::wstring_view path, std::wstring_view name) override {
+        if (unreadable.count(std::wstring(name))) throw Failure();
+        auto stored = value(std::wstring(path), std::wstring(name));
+        if (!stored) return std::nullopt;
+        if (auto* text = std::get_if<std::wstring>(&*stored)) return textValue(*text);
+        if (auto* number = std::get_if<std::int32_t>(&*stored)) {
+            auto n = static_cast<std::uint32_t>(*number);
+            return RegistryValue{registryNumber, {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                                                  static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)}};
+        }
+        return std::get<RegistryValue>(*stored);
+    }
+    bool write(std::wstring_view path, std::wstring_view name, const RegistryValue& raw) override {
+        auto text = textOf(raw);
+        if (text && textValue(*text) == raw) return write(path, name, Value(*text));
+        if (raw.type == registryNumber && raw.data.size() == 4)
+            return write(path, name, Value(static_cast<std::int32_t>(raw.data[0] | raw.data[1] << 8 |
+                                                                     raw.data[2] << 16 | raw.data[3] << 24)));
+        return write(path, name, Value(raw));
+    }
+    bool remove(std::wstring_view path, std::wstring_view name) override {
+        if (unwritable.count(std::wstring(name))) return false;
+        values.erase({std::wstring(path), std::wstring(name)});
+        return true;
     }
     std::optional<Value> value(const std::wstring& path, const std::wstring& name) const {
         auto it = values.find({path, name});

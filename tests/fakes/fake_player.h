@@ -58,6 +58,7 @@ public:
     int leftBehindLooks = 0;
     bool sentNameShows = true;  // what a look for the name sent answers
     int confirmationLooks = 0;
+    int quickTextGivenBack = 0;
 
     SendOutcome changeName() override { return record("changeName"); }
     SendOutcome changeNameBack() override { return record("changeNameBack"); }
@@ -69,6 +70,7 @@ public:
         ++confirmationLooks;
         return sentNameShows;
     }
+    void giveBackQuickText() override { ++quickTextGivenBack; }
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 
 private:

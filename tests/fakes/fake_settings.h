@@ -23,6 +23,11 @@ public:
         if (refused.count(std::wstring(key))) throw std::runtime_error("the store refuses it");
         values_[std::wstring(key)] = std::wstring(value);
     }
+    void RemoveSetting(std::wstring_view key) override {
+        if (refused.count(std::wstring(key))) throw std::runtime_error("the store refuses it");
+        values_.erase(std::wstring(key));
+    }
+    bool holds(std::wstring_view key) const { return values_.count(std::wstring(key)) != 0; }
 
     mutable int reads = 0;
     std::set<std::wstring> refused;  // keys whose writes fail

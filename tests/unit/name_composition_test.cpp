@@ -47,7 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
         CurrentNameCase{L"Ann", L"", L"Ann  (!WAT)", L"Ann"},
         CurrentNameCase{L"Ann Lee  (!WAT)", L"", L"Ann Lee  (!WAT)", L"Ann Lee"},
         CurrentNameCase{L"Ann Lee", L"  ", L"Ann Lee    (!WAT)", L"Ann Lee"},
-        CurrentNameCase{L"Ann Lee   x", L"  ", L"Ann Lee   x    (!WAT)", L"Ann Lee   x"}));
+        CurrentNameCase{L"Ann Lee   x", L"  ", L"Ann Lee   x    (!WAT)", L"Ann Lee   x"},
+        // A messenger that collapses blanks shows the empty tag's two as one:
+        // still cut there, so that the name does not grow by " (!WAT)".
+        CurrentNameCase{L"Ann Lee (!WAT)", L"", L"Ann Lee  (!WAT)", L"Ann Lee"},
+        CurrentNameCase{L"Ann  Lee", L"", L"Ann  Lee  (!WAT)", L"Ann  Lee"}));
 
 // A listening name this plug-in sent gives back the name it replaced,
 // also where the listening name had to be shortened.

@@ -290,6 +290,8 @@ TEST_F(NameSwitchTest, TheReplacedNameIsRememberedAndGivenBackExactly) {
          true, SendOutcome::sent,
          L"Ann Lee  (!WAT)", L"Ann Lee"},
         {"the next song", [] {}, true, SendOutcome::alreadyShows, std::nullopt, L"Ann Lee"},
+        {"the messenger shows it with one blank: still ours, not grown",
+         show(L"Ann Lee (!WAT)"), true, SendOutcome::alreadyShows, std::nullopt, L"Ann Lee"},
         {"a stop", [] {}, false, SendOutcome::sent, L"Ann Lee", std::nullopt},
         {"a stop again", [] {}, false, SendOutcome::alreadyShows, std::nullopt, std::nullopt},
         {"a long name is shortened",
@@ -302,6 +304,9 @@ TEST_F(NameSwitchTest, TheReplacedNameIsRememberedAndGivenBackExactly) {
         {"a song", [] {}, true, SendOutcome::sent, shortListening, longName},
         {"the user sets a name by hand", show(L"Ann (away)"), false, SendOutcome::alreadyShows, std::nullopt,
          std::nullopt},
+        {"a song", [] {}, true, SendOutcome::sent, L"Ann (away) I'm listening to: (!WAT)", L"Ann (away)"},
+        {"the same user in other letters: the same record", [&] { messenger.signinName = L"Ann@Example.TEST"; },
+         false, SendOutcome::sent, L"Ann (away)", std::nullopt},
         {"a song", [] {}, true, SendOutcome::sent, L"Ann (away) I'm listening to: (!WAT)", L"Ann (away)"},
         {"another user signs in with that name", [&] { messenger.signinName = L"bob@example.test"; }, false,
          SendOutcome::sent, L"Ann (away)", std::nullopt},
@@ -320,19 +325,145 @@ TEST_F(NameSwitchTest, TheReplacedNameIsRememberedAndGivenBackExactly) {
             messenger.friendlyName = *step.sent;  // as the host makes it
             EXPECT_TRUE(names.nameSentShows()) << step.what;
         }
-        auto record = readNameRecord(settings);
+        auto record = readNameRecord(settings, messenger.signinName);
         EXPECT_EQ(record ? std::optional(record->plainName) : std::nullopt, step.recordedPlain) << step.what;
     }
+    // Bob's plain name back does not clear the mark of Ann's listening name.
+    EXPECT_TRUE(readNameRecord(settings, L"ann@example.test")) << "another account's mark stays";
 }
 
 // Without its record a listening name is not sent: the restore could not
-// give back the name it replaced.
+// give back the name it replaced. A record is written whole or not at all.
 TEST_F(NameSwitchTest, AListeningNameWhoseRecordCannotBeWrittenIsNotSent) {
-    conversationInFront(42);
-    settings.refused = {L"RecordPlainName"};
-    EXPECT_EQ(names.changeName(), SendOutcome::notStored);
+    const std::wstring signin = L"ann@example.test";
+    settings.refused = {nameRecordKey(signin)};
+    EXPECT_EQ(names.changeName(), SendOutcome::recordNotStored);
     EXPECT_EQ(windows.log, std::vector<std::string>{"hide 7"}) << "no key";
-    EXPECT_FALSE(listeningNameRecorded(settings));
+    EXPECT_FALSE(readNameRecord(settings, signin));
+    EXPECT_EQ(message(), std::nullopt) << "the entry untouched";
+
+    settings.refused.clear();
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);
+    messenger.friendlyName = kListening.substr(6);
+    EXPECT_TRUE(names.nameSentShows());
+    const NameRecord whole{signin, L"Ann", kListening.substr(6)};
+    EXPECT_EQ(readNameRecord(settings, signin), whole);
+    settings.WriteSetting(L"CurrentTag", L"now playing");
+    settings.refused = {nameRecordKey(signin)};
+    windows.log.clear();
+    EXPECT_EQ(names.changeName(), SendOutcome::recordNotStored);
+    EXPECT_EQ(readNameRecord(settings, signin), whole) << "the old record stays whole";
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"finish hides", "hide 7"})) << "no key";
+}
+
+// Names are compared as a messenger shows them: blanks at either end and
+// runs of blanks inside do not count, letter case does. An empty name is
+// never asked for.
+TEST_F(NameSwitchTest, WhatShowsAlreadyAndWhatIsEmptyIsNotSent) {
+    struct Case {
+        const char* what;
+        std::wstring plain;  // custom-name mode's name for not listening
+        std::wstring showing;
+        SendOutcome outcome;
+    };
+    const Case cases[] = {
+        {"a blank after the name", L"Ann ", L"Ann", SendOutcome::alreadyShows},
+        {"two blanks inside", L"Ann  Lee", L"Ann Lee", SendOutcome::alreadyShows},
+        {"letter case counts", L"Ann", L"ANN", SendOutcome::sent},
+        {"empty", L"", L"Ann", SendOutcome::notListeningNameEmpty},
+        {"only blanks", L"   ", L"Ann", SendOutcome::notListeningNameEmpty},
+    };
+    for (const Case& c : cases) {
+        FakeSettings custom{{L"CustomName", L"1"}, {L"CustomNameNotPl", c.plain}};
+        FakeRegistry store;
+        FakeWindowSystem screen;
+        messenger.friendlyName = c.showing;
+        NameSwitch switcher{custom, messenger, screen, store};
+        EXPECT_EQ(switcher.changeNameBack(), c.outcome) << c.what;
+        EXPECT_EQ(store.writes.empty(), c.outcome != SendOutcome::sent) << c.what;
+    }
+    messenger.friendlyName = L" I'm listening to: (!WAT)";
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::plainNameEmpty) << "current-name mode, nothing before the tag";
+}
+
+// Until the name sent shows, it may still land: what shows now does not
+// settle another decision, and only a plain name seen after the last
+// listening send ends the record's claim.
+TEST_F(NameSwitchTest, ANameInFlightIsNotTakenForSettled) {
+    const std::wstring listening = kListening.substr(6);
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);  // shows "Ann" still: in flight
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent) << "the plain name shows, but the listening one may land";
+    EXPECT_TRUE(readNameRecord(settings, L"ann@example.test")) << "not cleared by a name seen before it";
+    messenger.friendlyName = listening;  // the listening name lands late
+    EXPECT_FALSE(names.nameSentShows());
+    EXPECT_EQ(names.changeName(), SendOutcome::sent) << "the plain name is on its way: the song's name again";
+    EXPECT_TRUE(names.nameSentShows()) << "and what shows is what was sent last";
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
+    messenger.friendlyName = L"Ann";
+    EXPECT_TRUE(names.nameSentShows());
+    EXPECT_FALSE(readNameRecord(settings, L"ann@example.test")) << "a plain name confirmed ends it";
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::alreadyShows);
+}
+
+// The hot key's entry is the user's: it is kept before the first write and
+// given back exactly once the name shows, unless the user wrote to it since.
+TEST_F(NameSwitchTest, TheUsersQuickTextIsKeptAndGivenBack) {
+    using Value = FakeRegistry::Value;
+    const RegistryValue odd{3, {1, 2, 3}};
+    struct Case {
+        const char* what;
+        std::optional<Value> message, autoSend;
+        std::function<void(FakeRegistry&)> meanwhile;  // after the send, before the name shows
+        SendOutcome outcome;
+        std::optional<Value> messageAfter, autoSendAfter;
+    };
+    auto nothing = [](FakeRegistry&) {};
+    const Case cases[] = {
+        {"no entry: removed again", std::nullopt, std::nullopt, nothing, SendOutcome::sent, std::nullopt,
+         std::nullopt},
+        {"the user's text", Value(L"brb, 5 min"), Value(0), nothing, SendOutcome::sent, Value(L"brb, 5 min"), Value(0)},
+        {"a value of another type", Value(odd), Value(7), nothing, SendOutcome::sent, Value(odd), Value(7)},
+        {"the user writes a text meanwhile: it stays", Value(L"hi"), std::nullopt,
+         [](FakeRegistry& r) { r.values[{kPath, L"Message"}] = std::wstring(L"see you"); }, SendOutcome::sent,
+         Value(L"see you"), Value(1)},
+        {"an earlier version's command is not the user's", Value(L"/name Ann (!WAT)"), Value(1), nothing,
+         SendOutcome::sent, std::nullopt, Value(1)},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry store;
+        if (c.message) store.values[{kPath, L"Message"}] = *c.message;
+        if (c.autoSend) store.values[{kPath, L"AutoSend"}] = *c.autoSend;
+        FakeSettings kept{{L"CurrentName", L"1"}, {L"CurrentTag", L"I'm listening to:"}};
+        FakeMessenger user;
+        user.recorded = {{7, L"Debug.Window"}};
+        NameSwitch switcher{kept, user, windows, store};
+        EXPECT_EQ(switcher.changeName(), c.outcome) << c.what;
+        EXPECT_EQ(store.value(kPath, L"Message"), Value(kListening)) << c.what;
+        c.meanwhile(store);
+        switcher.giveBackQuickText();  // a send given up gives it back too
+        EXPECT_EQ(store.value(kPath, L"Message"), c.messageAfter) << c.what;
+        EXPECT_EQ(store.value(kPath, L"AutoSend"), c.autoSendAfter) << c.what;
+        EXPECT_FALSE(kept.holds(keptQuickTextKey(L"ann@example.test"))) << c.what;
+    }
+    // Twice borrowed before it is given back: the user's text, not the
+    // plug-in's first command, comes back.
+    FakeRegistry store;
+    store.values[{kPath, L"Message"}] = std::wstring(L"brb");
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);
+    messenger.friendlyName = L"Ann (x)";  // the user renamed meanwhile; the name sent never showed
+    NameSwitch again{settings, messenger, windows, store};
+    EXPECT_EQ(again.changeName(), SendOutcome::sent);
+    EXPECT_EQ(again.changeNameBack(), SendOutcome::sent);
+    messenger.friendlyName = L"Ann (x)";
+    EXPECT_TRUE(again.nameSentShows());
+    EXPECT_EQ(store.value(kPath, L"Message"), Value(L"brb"));
+    // An entry that cannot be read cannot be kept: nothing is written over it.
+    FakeRegistry locked;
+    locked.values[{kPath, L"Message"}] = std::wstring(L"mine");
+    locked.unreadable = {L"Message"};
+    NameSwitch refused{settings, messenger, windows, locked};
+    EXPECT_EQ(refused.changeName(), SendOutcome::quickTextNotKept);
+    EXPECT_TRUE(locked.writes.empty());
 }
 
 TEST_F(NameSwitchTest, ListeningNameLeftBehindTable) {
@@ -351,9 +482,11 @@ TEST_F(NameSwitchTest, ListeningNameLeftBehindTable) {
         {"changed by hand", L"1", L"Ann (away)", L"ann@example.test", false, LeftBehind::no},
         {"another user", L"1", listening, L"bob@example.test", false, LeftBehind::no},
         {"no messenger", L"1", listening, L"ann@example.test", true, LeftBehind::cannotTell},
-        {"no messenger, nothing recorded", L"", listening, L"ann@example.test", true, LeftBehind::no},
+        {"no messenger, nothing recorded", L"", listening, L"ann@example.test", true, LeftBehind::cannotTell},
+        {"signed in in other letters", L"1", listening, L"ANN@example.test", false, LeftBehind::yes},
     };
     for (const Case& c : cases) {
+        // The record as earlier versions kept it.
         FakeSettings store{{L"RecordSigninName", L"ann@example.test"}, {L"RecordPlainName", L"Ann"},
                            {L"RecordListeningName", listening}, {L"RecordListeningSent", c.recordSent}};
         FakeMessenger user;
@@ -362,6 +495,14 @@ TEST_F(NameSwitchTest, ListeningNameLeftBehindTable) {
         user.friendlyNameFails = user.signinNameFails = c.messengerFails;
         NameSwitch switcher{store, user, windows, registry};
         EXPECT_EQ(switcher.listeningNameLeftBehind(), c.answer) << c.what;
+        // Written anew, one value per sign-in name, the answer is the same.
+        if (*c.recordSent) {
+            FakeSettings current;
+            writeNameRecord(current, NameRecord{L"Ann@Example.test", L"Ann", listening});
+            if (!isSet(c.recordSent)) markPlainNameBack(current, L"ann@example.test");
+            NameSwitch anew{current, user, windows, registry};
+            EXPECT_EQ(anew.listeningNameLeftBehind(), c.answer) << c.what << ", one value";
+        }
     }
 }
 
@@ -441,8 +582,10 @@ TEST_F(NameSwitchTest, NothingIsPressedUnlessTheEntryWasStored) {
 }
 
 TEST_F(NameSwitchTest, EveryPathIsBuiltWithAFreshSigninName) {
-    names.changeName();  // AutoSend absent: read, write, then the message, and the record
-    EXPECT_EQ(messenger.signinReads, 4);
+    // The record's look-up, the quick text kept and the record written; then,
+    // AutoSend absent: read, write, and the message.
+    names.changeName();
+    EXPECT_EQ(messenger.signinReads, 5);
     EXPECT_EQ(registry.writes, (std::vector<std::wstring>{kPath + L"|AutoSend", kPath + L"|Message"}));
 }
 

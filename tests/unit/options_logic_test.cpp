@@ -24,6 +24,7 @@ public:
         writes.emplace_back(std::wstring(key), std::wstring(value));
         values_[std::wstring(key)] = value;
     }
+    void RemoveSetting(std::wstring_view key) override { values_.erase(std::wstring(key)); }
 
     mutable std::vector<std::wstring> reads;
     std::vector<std::pair<std::wstring, std::wstring>> writes;

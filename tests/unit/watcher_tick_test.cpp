@@ -197,9 +197,9 @@ TEST_F(TickTest, OffPutsThePlainNameBackAndOnAgainShowsTheSong) {
         {"off: the switch is dropped for the restore", [&] { turn(L"0"); }, {kRestore}},
         {"the restore alone is retried", [&] { names.outcome = SendOutcome::sent; }, {kRestore}},
         {"on again", [&] { turn(L"1"); }, {kSwitch}},
-        {"a listening name recorded and not restored, flags clear", [&] {
+        {"a listening name recorded and showing, flags clear", [&] {
              state.winamp2Showing = L"0";
-             settings.WriteSetting(L"RecordListeningSent", L"1");
+             names.leftBehind = LeftBehind::yes;
              turn(L"0");
          }, {kRestore}},
     };
@@ -255,6 +255,8 @@ TEST_F(TickTest, RepairAtStartTable) {
             EXPECT_EQ(recorder.take(), c.ticks[i]) << c.what << ", tick " << i + 1;
         }
         EXPECT_EQ(recorder.leftBehindLooks, c.looks) << c.what;
+        // A process that ended while it held the user's quick text gives it back at the first look.
+        EXPECT_EQ(recorder.quickTextGivenBack, c.looks > 0 ? 1 : 0) << c.what;
     }
 }
 
@@ -262,6 +264,7 @@ TEST_F(TickTest, RepairAtStartTable) {
 // decide nothing themselves, until it is sent.
 TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
     const SendOutcome unsent[] = {SendOutcome::displayNameUnreadable, SendOutcome::notStored,
+                                  SendOutcome::quickTextNotKept, SendOutcome::recordNotStored,
                                   SendOutcome::conversationOpened, SendOutcome::conversationUnreadable,
                                   SendOutcome::notInFront, SendOutcome::keysRefused,
                                   SendOutcome::messengerUnavailable, SendOutcome::userAway,
@@ -284,7 +287,8 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
         EXPECT_EQ(recorder.take(), (Calls{kSwitch, kSwitch, kSwitch})) << static_cast<int>(outcome);
         EXPECT_FALSE(w.pending());
     }
-    for (SendOutcome done : {SendOutcome::sent, SendOutcome::alreadyShows, SendOutcome::noModeChosen}) {
+    for (SendOutcome done : {SendOutcome::sent, SendOutcome::alreadyShows, SendOutcome::noModeChosen,
+                             SendOutcome::notListeningNameEmpty, SendOutcome::plainNameEmpty}) {
         names.outcome = done;
         windows.open(playerClass::winamp3);
         windows.winamp3Text = L"Song " + std::to_wstring(static_cast<int>(done));
@@ -399,8 +403,12 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
              tickAfter(1);
          },
          {kSwitch}},
-        {"not shown by the third tick: lost, sent again at once",
+        {"not shown by the third tick: given up, the quick text given back, tried again 10 s later",
          [&] {
+             tickAfter(1);
+             EXPECT_EQ(names.quickTextGivenBack, 1);
+             tickAfter(9);
+             ASSERT_TRUE(names.take().empty());
              tickAfter(1);
              names.sentNameShows = true;
              tickAfter(1);
@@ -410,9 +418,10 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
         {"lost sends count as failures: the fifth slows it",
          [&] {
              names.sentNameShows = false;
-             tickAfter(1, L"Eighth");
+             tickAfter(61, L"Eighth");  // a minute after the last name that did not show
+             for (int i = 0; i < 3; ++i) tickAfter(1);  // the third loses it
              names.outcome = SendOutcome::keysRefused;
-             for (int i = 0; i < 3; ++i) tickAfter(1);  // the third loses it: retried, refused
+             tickAfter(10);                             // tried again, refused
              for (int i = 0; i < 3; ++i) tickAfter(1);  // three refusals more: five failures
              tickAfter(1);
          },
@@ -427,6 +436,49 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
              tickAfter(1);
          },
          {kSwitch, kSwitch, kSwitch}},
+        {"a name that never shows: tried again after 10 s, 60 s, then every 5 minutes",
+         [&] {
+             names.sentNameShows = false;
+             tickAfter(61, L"Ninth");
+             for (int wait : {10, 60, 300, 300}) {
+                 for (int i = 0; i < 3; ++i) tickAfter(1);  // given up
+                 tickAfter(wait - 1);
+                 ASSERT_TRUE(names.take() == Calls{kSwitch}) << wait;
+                 tickAfter(1);
+             }
+         },
+         {kSwitch}},
+        {"one that shows before its next try is not sent again",
+         [&] {
+             for (int i = 0; i < 3; ++i) tickAfter(1);
+             names.sentNameShows = true;
+             tickAfter(5);
+             tickAfter(300);
+         },
+         {}},
+        {"while names go unconfirmed, five a minute: the latest decision goes when the minute allows",
+         [&] {
+             names.sentNameShows = false;
+             tickAfter(1, L"Tenth");  // the first of five within the minute after the last one unconfirmed
+             for (const wchar_t* title : {L"A [Paused]", L"A", L"B [Paused]", L"B", L"C [Paused]", L"C"})
+                 tickAfter(2, title);
+         },
+         {kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
+        {"held back until the minute allows, then only the latest",
+         [&] {
+             tickAfter(47);  // 59 s after the first of the five
+             ASSERT_TRUE(names.take().empty());
+             tickAfter(1);
+         },
+         {kSwitch}},
+        {"a whole minute of names that show lifts the limit",
+         [&] {
+             names.sentNameShows = true;
+             tickAfter(61);
+             for (const wchar_t* title : {L"D [Paused]", L"D", L"E [Paused]", L"E", L"F [Paused]", L"F"})
+                 tickAfter(2, title);
+         },
+         {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
     };
     for (const Step& step : steps) {
         step.act();
@@ -453,7 +505,7 @@ TEST_F(TickTest, TraceLinesFollowDecisionsAndAttempts) {
     names.sentNameShows = false;
     tick(SendOutcome::sent);
     tick(SendOutcome::sent);
-    tick(SendOutcome::sent);  // lost: sent again
+    tick(SendOutcome::sent);  // lost: tried again in 10 s
     names.sentNameShows = true;
     tick(SendOutcome::sent);
     windows.winamp2Text = L"Song [Stopped]";
@@ -463,8 +515,7 @@ TEST_F(TickTest, TraceLinesFollowDecisionsAndAttempts) {
                          L"Sonarel: listening name waits: the user is typing\n",
                          L"Sonarel: listening name waits: a key is held down\n",
                          L"Sonarel: listening name sent\n",
-                         L"Sonarel: listening name not confirmed\n",
-                         L"Sonarel: listening name sent\n",
+                         L"Sonarel: listening name not confirmed; next try in 10 s\n",
                          L"Sonarel: switch to the plain name\n",
                          L"Sonarel: plain name pending: the conversation could not come to the front\n",
                      }));
