@@ -69,6 +69,16 @@ void lookAfterTheUser(double forMs) {
     }
 }
 
+// Starts the plug-in and plays a song: false, with the row told, when no
+// name command followed.
+bool firstSongSent(Chain& chain, const Commands& commands, Row& row) {
+    chain.startPlugin();
+    chain.player.show(L"1. Song A - Winamp");
+    if (waitUntil([&] { return commands.count() > 0; }, 5s)) return true;
+    ++row.wrong;
+    return false;
+}
+
 // A song plays; its name holds a link, which the server refuses: the name
 // commands in the minute from the first.
 void refusedForAMinute(Row& row) {
@@ -76,12 +86,7 @@ void refusedForAMinute(Row& row) {
     chain.messenger.refuseLinks(true);
     SettingsStore().WriteSetting(keys::CurrentTag, L"on www.radio.test");
     Commands commands(chain);
-    chain.startPlugin();
-    chain.player.show(L"1. Song A - Winamp");
-    if (!waitUntil([&] { return commands.count() > 0; }, 5s)) {
-        ++row.wrong;
-        return;
-    }
+    if (!firstSongSent(chain, commands, row)) return;
     double first = commands.last();
     lookAfterTheUser(first + oneMinuteMs - nowMs());
     row.samples.push_back(static_cast<double>(commands.between(first, first + oneMinuteMs)));
@@ -141,12 +146,7 @@ void stopWhileTheNameIsInFlight(Row& row) {
     Chain chain;
     chain.messenger.showNamesAfter(standin::slowServerDelay);
     Commands commands(chain);
-    chain.startPlugin();
-    chain.player.show(L"1. Song A - Winamp");
-    if (!waitUntil([&] { return commands.count() > 0; }, 5s)) {
-        ++row.wrong;
-        return;
-    }
+    if (!firstSongSent(chain, commands, row)) return;
     pumpMessagesFor(std::chrono::milliseconds(static_cast<long long>(commands.last() + 1200 - nowMs())));
     double stop = nowMs();
     chain.player.show(L"1. Song A - Winamp [Stopped]");
