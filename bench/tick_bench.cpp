@@ -24,6 +24,7 @@ public:
     }
     LeftBehind listeningNameLeftBehind() override { return LeftBehind::no; }
     bool nameSentShows() override { return true; }
+    void giveBackQuickText() override {}
     int switches = 0;
     int restores = 0;
 };

@@ -17,12 +17,12 @@ bool holdsText(const std::optional<RegistryValue>& value, std::wstring_view text
     return held && *held == text;
 }
 
-// Earlier versions wrote their commands over the user's text and never
-// gave it back: a name command found there is theirs, not the user's.
-std::optional<RegistryValue> usersOwn(std::optional<RegistryValue> message) {
+// A name command in the entry is the plug-in's: one of an earlier version
+// (which never gave the user's text back), or one whose successor could
+// not be written. It is never taken for the user's text.
+bool holdsNameCommand(const std::optional<RegistryValue>& message) {
     auto text = message ? textOf(*message) : std::nullopt;
-    if (text && text->starts_with(nameCommandPrefix)) return std::nullopt;
-    return message;
+    return text && text->starts_with(nameCommandPrefix);
 }
 
 }  // namespace
@@ -43,8 +43,11 @@ bool QuickTextLoan::borrow(std::wstring_view signinName, std::wstring_view comma
         std::optional<RegistryValue> message = registry_.read(*path, messageValue);
         std::optional<KeptQuickText> loan = kept(signinName);
         // A text the user wrote since the last command is the one to keep.
-        if (!loan || !holdsText(message, loan->written))
-            loan = KeptQuickText{usersOwn(std::move(message)), registry_.read(*path, autoSendValue), {}};
+        bool ours = holdsText(message, loan ? loan->written : std::wstring()) || holdsNameCommand(message);
+        if (!loan || !ours) {
+            if (holdsNameCommand(message)) message.reset();
+            loan = KeptQuickText{std::move(message), registry_.read(*path, autoSendValue), {}};
+        }
         loan->written = command;
         settings_.WriteSetting(keptQuickTextKey(signinName), encodeKeptQuickText(*loan));
         return true;

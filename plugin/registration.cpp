@@ -7,6 +7,7 @@
 #include "SonarelPL.h"
 #include "common/com.h"
 #include "common/win32.h"
+#include "names/borrowed_quick_texts.h"
 
 namespace sonarel {
 namespace {
@@ -116,6 +117,8 @@ HRESULT unregisterServer(RegistrationScope scope) {
         // systems; they are ours either way.
         classes.removeTree(typeLibKey());
         classes.removeTree(interfaceKey());
+        // The user's own text goes back on the hot key, for every sign-in name.
+        giveBackBorrowedQuickTexts();
         return S_OK;
     });
 }

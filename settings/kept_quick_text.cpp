@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "common/decimal_text.h"
 #include "settings/stored_fields.h"
 
 namespace sonarel {
@@ -11,7 +12,7 @@ constexpr std::wstring_view hexDigits = L"0123456789abcdef";
 
 std::wstring encodedValue(const std::optional<RegistryValue>& value) {
     if (!value) return L"-";
-    std::wstring text = std::to_wstring(value->type) + L":";
+    std::wstring text = decimalText(value->type) + L":";
     for (std::uint8_t byte : value->data) {
         text += hexDigits[byte >> 4];
         text += hexDigits[byte & 0xf];

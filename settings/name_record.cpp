@@ -1,13 +1,13 @@
 #include "settings/name_record.h"
 
-#include <stdexcept>
-
+#include "common/hresult_error.h"
 #include "settings/stored_fields.h"
 
 namespace sonarel {
 namespace {
 
 constexpr std::size_t recordFields = 4;
+constexpr std::int32_t invalidArgument = static_cast<std::int32_t>(0x80070057);  // E_INVALIDARG
 
 std::optional<NameRecord> legacyRecord(const Settings& settings, std::wstring_view signinName) {
     if (!isSet(settings.ReadSetting(keys::RecordListeningSent))) return std::nullopt;
@@ -25,7 +25,7 @@ void forgetLegacyRecord(Settings& settings, std::wstring_view signinName) {
 
 std::wstring recordText(std::wstring_view mark, const NameRecord& record) {
     auto text = joinedFields({std::wstring(mark), record.signinName, record.plainName, record.listeningName});
-    if (!text) throw std::invalid_argument("a name holds the field separator");
+    if (!text) throw HResultError(invalidArgument);  // a name holds the field separator
     return *text;
 }
 

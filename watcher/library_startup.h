@@ -21,6 +21,7 @@ public:
     SendOutcome changeNameBack() override { return form().changeNameBack(); }
     LeftBehind listeningNameLeftBehind() override { return form().listeningNameLeftBehind(); }
     bool nameSentShows() override { return form().nameSentShows(); }
+    void giveBackQuickText() override { form().giveBackQuickText(); }
 
 private:
     Settings& settings_;

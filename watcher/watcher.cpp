@@ -1,5 +1,7 @@
 #include "watcher/watcher.h"
 
+#include "common/decimal_text.h"
+
 #include <algorithm>
 #include <string>
 
@@ -218,7 +220,7 @@ void Watcher::giveUpSend() {
     limit_.noteUnconfirmed(now_());
     names_.giveBackQuickText();
     traceReason(std::wstring(nameOf(pending_->decision)) + L" not confirmed; next try in " +
-                std::to_wstring(wait.count()) + L" s");
+                decimalText(wait.count()) + L" s");
 }
 
 // A wait writes its line when its reason changes, not on every tick.

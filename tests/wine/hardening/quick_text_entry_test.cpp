@@ -144,6 +144,11 @@ TEST(QuickTextEntry, UnwritableEntryPressesNothingAndTheNextWritableSwitchSends)
             EXPECT_EQ(chain.host.sent().back().text, L"/name Ann") << c.what;
             EXPECT_TRUE(deliversAgain(chain, titles)) << c.what;
             EXPECT_EQ(chain.host.entryAtLastHotKey().autoSendNumber(), 1u) << c.what;
+            // Once the name shows the entry is the user's again, who had no AutoSend.
+            EXPECT_TRUE(waitUntil([&] {
+                chain.tick();
+                return !readRegDword(HKEY_CURRENT_USER, entry, L"AutoSend");
+            }, 3s)) << c.what;
         });
     }
 }

@@ -31,6 +31,7 @@ public:
     }
     LeftBehind listeningNameLeftBehind() override { return names_.listeningNameLeftBehind(); }
     bool nameSentShows() override { return names_.nameSentShows(); }
+    void giveBackQuickText() override { names_.giveBackQuickText(); }
     long long calls() const { return switches + restores; }
     long long switches = 0;
     long long restores = 0;
