@@ -57,7 +57,7 @@ void print(const Row& row) {
     Timing t = summarize(row.samples);
     double worst = row.samples.empty() ? 0 : *std::max_element(row.samples.begin(), row.samples.end());
     bool met = !row.samples.empty() && row.wrong == 0 && worst <= row.goal;
-    std::printf("| %-100s | %6.0f | %6.0f | %6.0f %s | %s |\n", row.name, t.median, worst, row.goal, row.unit,
+    std::printf("| %-100s | %6.0f | %6.0f | %6.0f%s | %s |\n", row.name, t.median, worst, row.goal, row.unit,
                 met ? "met" : row.wrong ? "NOT MET (wrong in some repetitions)" : "NOT MET");
 }
 
@@ -168,9 +168,9 @@ void benchmarkServer(int repetitions) {
     Row paced{"name commands in any minute, eight pauses and resumes 2 s apart, the server refusing changes less "
               "than 10 s apart",
               5, "", {}};
-    Row quickText{"the user's quick text back after the name shows, ms", 2100, "ms", {}};
+    Row quickText{"the user's quick text back after the name shows, ms", 2100, " ms", {}};
     Row inFlight{"a stop 1.2 s after the listening command, slow server: right name after, ms (and 10 s later)",
-                 8000, "ms", {}};
+                 8000, " ms", {}};
     for (int r = 0; r < repetitions; ++r) {
         onNewApartmentThread([&] { refusedForAMinute(refused); });
         onNewApartmentThread([&] { pausesAgainstAPacedServer(paced); });
