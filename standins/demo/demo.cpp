@@ -2,12 +2,14 @@
 // the real plug-in with its real timer, printing a timeline of what the
 // player shows and what the display name becomes. It ends with 0 when every
 // check held.
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
 
 #include "StandInMessenger.h"
 #include "settings/settings_store.h"
+#include "standins/support/debug_trace.h"
 #include "standins/host/player_process.h"
 #include "standins/host/plugin_host.h"
 #include "standins/host/quick_text_host.h"
@@ -23,6 +25,8 @@ constexpr wchar_t plainName[] = L"Ann";
 constexpr wchar_t tag[] = L"I'm listening to:";
 constexpr wchar_t listeningName[] = L"Ann I'm listening to: (!WAT)";
 constexpr wchar_t kListeningCommand[] = L"/name Ann I'm listening to: (!WAT)";
+constexpr wchar_t tagWithALink[] = L"on www.radio.test";
+constexpr wchar_t usersQuickText[] = L"brb, 5 min";
 
 std::optional<std::wstring> playerTitle() {
     HWND player = FindWindowW(L"Winamp v1.x", nullptr);
@@ -32,9 +36,17 @@ std::optional<std::wstring> playerTitle() {
     return std::wstring(text);
 }
 
+// The plug-in's trace lines that tell of a name that did not go as asked.
+bool tellsOfTrouble(const std::string& line) {
+    for (const char* words : {"not confirmed", "five names", "not sent"})
+        if (line.find(words) != std::string::npos) return true;
+    return false;
+}
+
 class Timeline {
 public:
-    explicit Timeline(StandInMessenger& messenger) : messenger_(messenger), start_(GetTickCount()) {}
+    Timeline(StandInMessenger& messenger, const DebugTraceReader& trace)
+        : messenger_(messenger), trace_(trace), start_(GetTickCount()) {}
 
     void print(const std::wstring& source, const std::wstring& text) {
         wchar_t stamp[32];
@@ -64,6 +76,11 @@ public:
             if (open > conversations_) print(L"messenger", L"a conversation with Debug.Window opened (the command conversation)");
             conversations_ = open;
         }
+        auto lines = trace_.lines();
+        for (; traceLines_ < lines.size(); ++traceLines_) {
+            const std::string& line = lines[traceLines_];
+            if (tellsOfTrouble(line)) print(L"trace    ", std::wstring(line.begin(), line.end() - (line.ends_with('\n'))));
+        }
     }
 
     // Lets the plug-in run until the condition holds or the time is up.
@@ -82,6 +99,8 @@ public:
 
 private:
     StandInMessenger& messenger_;
+    const DebugTraceReader& trace_;
+    size_t traceLines_ = 0;
     DWORD start_;
     std::optional<std::wstring> title_;
     std::wstring name_;
@@ -107,7 +126,7 @@ void prepareSettings() {
 class Demo {
 public:
     explicit Demo(const std::wstring& playerExe)
-        : host_(messenger_), timeline_(messenger_), plugin_(startPlugin()), player_(playerExe) {
+        : host_(messenger_), timeline_(messenger_, trace_), plugin_(startPlugin()), player_(playerExe) {
         host_.onSent = [this](const SentText& sent) {
             lastSendAt_ = GetTickCount();
             timeline_.print(L"host     ", L"sent \"" + sent.text + L"\"");
@@ -126,7 +145,10 @@ public:
         typingInTheNotes();
         draftInTheUsersConversation();
         lockedForeground();
-        step("close2", L"(closed: the plain name comes back)", plain(), 2500);
+        refusedName();
+        usersQuickTextKept();
+        stopAfterTheRefusedName();
+        step("close2", L"(closed: the plain name stays)", plain(), 2500);
         player_.command("quit", 3000);
         timeline_.waitFor(never, 300);
         plugin_.uninitialize();
@@ -305,10 +327,67 @@ private:
         messenger_.lockForeground(false);
     }
 
+    // The server refuses names that hold a link, and the tag now holds one:
+    // for a minute the name is tried again after 10 s, then not before a
+    // minute, instead of every few seconds.
+    void refusedName() {
+        step("pause2", L"(paused: the plain name)", plain(), 2500);
+        messenger_.refuseLinks(true);
+        SettingsStore().WriteSetting(keys::CurrentTag, tagWithALink);
+        timeline_.print(L"demo     ", L"the tag is now \"" + std::wstring(tagWithALink) +
+                                          L"\", and the server refuses names that hold a link");
+        size_t before = host_.sent().size(), traceBefore = trace_.lines().size();
+        step("resume2", L"(playing again: the server refuses the name; tried again after 10 s, then after a minute)",
+             never, 0);
+        for (int halfMinute = 0; halfMinute < 2; ++halfMinute) {
+            moveMouseByNothing();  // the user stays at the desk
+            timeline_.waitFor(never, 30000);
+        }
+        size_t commands = sentSince(before).size();
+        size_t nextTries = 0;
+        auto lines = trace_.lines();
+        for (size_t i = traceBefore; i < lines.size(); ++i) nextTries += lines[i].find("next try") != std::string::npos;
+        check(commands >= 1 && commands <= 3 && nextTries >= 1,
+              std::to_wstring(commands) + L" name command(s) in 60 s while the server refused the name (at most 3), " +
+                  std::to_wstring(nextTries) + L" \"next try\" line(s) traced");
+        messenger_.refuseLinks(false);
+        SettingsStore().WriteSetting(keys::CurrentTag, tag);
+        timeline_.print(L"demo     ", L"the tag is \"" + std::wstring(tag) + L"\" again");
+    }
+
+    // After the refused name, a new song and a stop are decisions of their
+    // own: neither waits for the next try.
+    void stopAfterTheRefusedName() {
+        step("stop2", L"(stopped: the plain name)", plain(), 2500);
+        check(plain()(), plain()() ? L"after the refused name, the stop brought the plain name"
+                                   : L"after the refused name, NO plain name after the stop");
+    }
+
+    // The user keeps a text of their own on Alt+0: the plug-in borrows the
+    // entry for the name, and gives it back once the name shows.
+    void usersQuickTextKept() {
+        putQuickText(signin, usersQuickText);
+        const QuickTextEntry users = readQuickText(signin);
+        timeline_.print(L"demo     ", L"the user keeps \"" + std::wstring(usersQuickText) + L"\" on Alt+0");
+        step("play2 Fifth Song", L"(a new song: the listening name, through the user's Alt+0 for a moment)",
+             listening(), 4000);
+        DWORD shown = GetTickCount();
+        bool back = timeline_.waitFor([&] { return readQuickText(signin) == users; }, 4000);
+        check(listening()() && back,
+              std::wstring(back ? L"the user's \"" : L"NOT the user's \"") + usersQuickText + L"\" on Alt+0 again, " +
+                  seconds(GetTickCount() - shown) + L" after the listening name showed");
+    }
+
     int summary() {
         std::wstring finalName = messenger_.friendlyName();
-        int repeated = 0;  // a name command the same as the one before it
-        for (size_t i = 1; i < host_.sent().size(); ++i) repeated += host_.sent()[i].text == host_.sent()[i - 1].text;
+        int repeated = 0;  // a name command the same as the one before it, which showed
+        auto refused = messenger_.refusals();
+        auto wasRefused = [&](const std::wstring& text) {
+            return std::any_of(refused.begin(), refused.end(),
+                               [&](const RefusedName& r) { return text == L"/name " + r.name; });
+        };
+        for (size_t i = 1; i < host_.sent().size(); ++i)
+            repeated += host_.sent()[i].text == host_.sent()[i - 1].text && !wasRefused(host_.sent()[i].text);
         bool ok = playerOk_ && checksOk_ && timeline_.nameChanges >= 4 && finalName == plainName && repeated == 0;
         printLine(L"summary: " + std::to_wstring(timeline_.titles) + L" player titles, " +
                   std::to_wstring(host_.sent().size()) + L" name commands sent by the host, " +
@@ -318,6 +397,7 @@ private:
         return ok ? 0 : 1;
     }
 
+    DebugTraceReader trace_;  // first: the plug-in traces from its start
     StandInMessenger messenger_{signin, plainName};
     QuickTextHost host_;
     Timeline timeline_;

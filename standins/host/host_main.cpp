@@ -1,6 +1,10 @@
 // sonarel-host: a stand-in for the messenger add-on that hosts the plug-in.
-//   sonarel-host.exe [--friendly NAME] [--signin NAME] [--seconds N] [COMMAND...]
-// (the line "crash" on standard input ends it the hard way)
+//   sonarel-host.exe [--friendly NAME] [--signin NAME] [--seconds N]
+//                    [--refuse-links] [--pace-changes] [--slow-server] [--collapse-blanks] [COMMAND...]
+// (the line "crash" on standard input ends it the hard way; the switches
+// make the messenger's server refuse names holding "www" or "http", refuse
+// a change less than 10 s after the last, show names 2.5 s after their
+// command, or collapse runs of blanks in names)
 // It registers the plug-in beside it and the stand-in messenger, creates the
 // plug-in by ProgID, prints what the plug-in publishes, hands each COMMAND
 // to ParseCommand, and then runs its message loop for N seconds (without
@@ -31,6 +35,7 @@ struct Options {
     std::wstring friendlyName = L"Ann";
     std::wstring signinName = L"ann@example.test";
     int seconds = -1;  // until standard input ends
+    bool refuseLinks = false, paceChanges = false, slowServer = false, collapseBlanks = false;
     std::vector<std::wstring> commands;
 };
 
@@ -42,6 +47,10 @@ Options parse(int argc, wchar_t** argv) {
         if (arg == L"--friendly" && hasValue) options.friendlyName = argv[++i];
         else if (arg == L"--signin" && hasValue) options.signinName = argv[++i];
         else if (arg == L"--seconds" && hasValue) options.seconds = _wtoi(argv[++i]);
+        else if (arg == L"--refuse-links") options.refuseLinks = true;
+        else if (arg == L"--pace-changes") options.paceChanges = true;
+        else if (arg == L"--slow-server") options.slowServer = true;
+        else if (arg == L"--collapse-blanks") options.collapseBlanks = true;
         else options.commands.push_back(arg);
     }
     return options;
@@ -75,6 +84,10 @@ void runMessageLoop(int seconds) {
 
 int host(const Options& options) {
     StandInMessenger messenger(options.signinName, options.friendlyName);
+    messenger.refuseLinks(options.refuseLinks);
+    messenger.paceChanges(options.paceChanges);
+    if (options.slowServer) messenger.showNamesAfter(slowServerDelay);
+    messenger.collapseBlanks(options.collapseBlanks);
     messenger.registerClassObject();
     QuickTextHost quickTexts(messenger);
     quickTexts.onSent = [&](const SentText& sent) {

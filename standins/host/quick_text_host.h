@@ -6,7 +6,15 @@
 // empties. A sent text that begins with "/name " is a command: the rest
 // becomes the display name, and no contact sees it. Any other text is a
 // message to the contact. Every text sent is recorded.
+//
+// The entry is the user's: a user may keep a text of their own there, and
+// the plug-in borrows it for a moment on each change. So the host notes
+// the entry as it read it at each hot key, for tests that check what the
+// plug-in stored there.
+#include <windows.h>
+
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +27,29 @@ namespace sonarel::standin {
 std::wstring quickTextPath(std::wstring_view signinName);
 
 using SentText = ConversationText;
+
+// A registry value as stored: its type and its bytes.
+struct StoredValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const StoredValue&) const = default;
+};
+
+// The hot key's entry: its "Message" and "AutoSend", each nothing when the
+// value does not exist.
+struct QuickTextEntry {
+    std::optional<StoredValue> message;
+    std::optional<StoredValue> autoSend;
+    bool operator==(const QuickTextEntry&) const = default;
+    // The message when it is text; AutoSend when it is a number.
+    std::optional<std::wstring> messageText() const;
+    std::optional<DWORD> autoSendNumber() const;
+};
+
+QuickTextEntry readQuickText(std::wstring_view signinName);
+// Puts the user's own text on the hot key, to be sent at once (a non-zero
+// AutoSend) or not.
+void putQuickText(std::wstring_view signinName, const std::wstring& message, DWORD autoSend = 1);
 
 class QuickTextHost {
 public:
@@ -37,6 +68,8 @@ public:
     // The next hot key is seen and counted, but nothing is put into the box
     // or sent, as by a host busy at that moment; the ones after it work.
     void dropNextHotKey() { dropNextHotKey_ = true; }
+    // The entry as the host read it at the last hot key it handled.
+    const QuickTextEntry& entryAtLastHotKey() const { return entryRead_; }
     // Called after each text is sent (and carried out).
     std::function<void(const SentText&)> onSent;
 
@@ -48,6 +81,7 @@ private:
     StandInMessenger& messenger_;
     std::vector<SentText> sent_;
     int hotKeys_ = 0;
+    QuickTextEntry entryRead_;
     bool dropNextHotKey_ = false;
     long long sentCount_ = 0;
 };

@@ -13,6 +13,7 @@ namespace {
 constexpr wchar_t conversationClass[] = L"IMWindowClass";
 constexpr wchar_t notifierClass[] = L"SonarelStandInMessengerEvents";
 constexpr UINT eventNotice = WM_APP + 1;
+constexpr UINT_PTR nameTimer = 1;
 constexpr int inputBoxId = 1;
 constexpr int inputBoxHeight = 24;
 
@@ -105,6 +106,11 @@ LRESULT CALLBACK notifierProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (MessengerState* state = stateOf(window)) state->raisePendingEvents();
         return 0;
     }
+    if (message == WM_TIMER && wParam == nameTimer) {
+        KillTimer(window, nameTimer);
+        if (MessengerState* state = stateOf(window)) state->landDueNames();
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -151,6 +157,8 @@ HWND createNotifierWindow(MessengerState& state) {
 }
 
 void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0); }
+
+void landNamesAfter(HWND notifier, DWORD milliseconds) { SetTimer(notifier, nameTimer, milliseconds, nullptr); }
 
 HHOOK installActivationGuard(MessengerState& state) {
     guardedState = &state;

@@ -60,7 +60,16 @@ public:
     HRESULT creationFailure = S_OK;
     bool closeOnContactsRead = false;
     bool shortenLongNames = false;
-    int refusedNames = 0;
+    bool refuseLinks = false;
+    bool paceChanges = false;
+    bool collapseBlanks = false;
+    std::chrono::milliseconds showDelay{0};
+    std::vector<RefusedName> refusals;
+    // The server's side of a "/name" command (see StandInMessenger).
+    bool requestName(std::wstring name);
+    // Shows the names in flight whose time has come.
+    void landDueNames();
+    size_t namesInFlight() const { return inFlight_.size(); }
     bool failNextHandleRead = false;
     // How the member answers this call; asUsual when no switch is set. A
     // one-shot failure is used up by the call it fails.
@@ -107,6 +116,15 @@ private:
     };
     void queue(DISPID id, ComPtr<IDispatch> window);
     std::vector<Conversation>::iterator find(HWND window);
+    std::optional<std::wstring> refusal(const std::wstring& name) const;
+    void show(std::wstring name);
+
+    struct NameInFlight {
+        DWORD due;  // tick count
+        std::wstring name;
+    };
+    std::deque<NameInFlight> inFlight_;
+    std::optional<DWORD> lastAccepted_;  // tick count
 
     std::vector<Conversation> conversations_;
     std::vector<Sink> sinks_;
@@ -124,6 +142,8 @@ HWND createConversationWindow(MessengerState& state, const std::wstring& contact
 HWND inputBoxOf(HWND conversation);
 HWND createNotifierWindow(MessengerState& state);
 void postEventNotice(HWND notifier);
+// Asks the notifier to land the names in flight after the delay.
+void landNamesAfter(HWND notifier, DWORD milliseconds);
 HHOOK installActivationGuard(MessengerState& state);
 void removeActivationGuard(HHOOK hook);
 

@@ -1,6 +1,7 @@
 #include "standins/messenger/standin_messenger.h"
 
 #include <algorithm>
+#include <cwctype>
 
 #include "StandInMessenger.h"
 #include "standins/messenger/messenger_state.h"
@@ -20,6 +21,21 @@ void pumpMessagesFor(std::chrono::milliseconds duration) {
         if (left.count() <= 0) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
     }
+}
+
+bool holdsLink(std::wstring name) {
+    for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
+    return name.find(L"www") != std::wstring::npos || name.find(L"http") != std::wstring::npos;
+}
+
+// Blanks at either end stay; a run between other characters becomes one.
+std::wstring collapsedBlanks(const std::wstring& name) {
+    size_t first = name.find_first_not_of(L' '), last = name.find_last_not_of(L' ');
+    if (first == std::wstring::npos) return name;
+    std::wstring result = name.substr(0, first);
+    for (size_t i = first; i <= last; ++i)
+        if (name[i] != L' ' || name[i - 1] != L' ') result += name[i];
+    return result + name.substr(last + 1);
 }
 
 }  // namespace
@@ -130,6 +146,41 @@ void MessengerState::noteForeground(HWND window) {
     foregroundSince = GetTickCount();
 }
 
+std::optional<std::wstring> MessengerState::refusal(const std::wstring& name) const {
+    if (name.size() > longestDisplayName && !shortenLongNames) return L"too long";
+    if (refuseLinks && holdsLink(name)) return L"a link";
+    if (paceChanges && lastAccepted_ && std::chrono::milliseconds(GetTickCount() - *lastAccepted_) < shortestChangeInterval)
+        return L"too soon";
+    return std::nullopt;
+}
+
+bool MessengerState::requestName(std::wstring name) {
+    if (auto reason = refusal(name)) {
+        refusals.push_back({std::move(name), std::move(*reason)});
+        return false;
+    }
+    lastAccepted_ = GetTickCount();
+    if (name.size() > longestDisplayName) name.resize(longestDisplayName);
+    if (collapseBlanks) name = collapsedBlanks(name);
+    if (showDelay.count() <= 0 && inFlight_.empty()) {
+        show(std::move(name));
+        return true;
+    }
+    inFlight_.push_back({*lastAccepted_ + static_cast<DWORD>(showDelay.count()), std::move(name)});
+    if (inFlight_.size() == 1) landNamesAfter(notifier_, static_cast<DWORD>(showDelay.count()));
+    return true;
+}
+
+void MessengerState::show(std::wstring name) { friendlyName = std::move(name); }
+
+void MessengerState::landDueNames() {
+    while (!inFlight_.empty() && static_cast<LONG>(GetTickCount() - inFlight_.front().due) >= 0) {
+        show(std::move(inFlight_.front().name));
+        inFlight_.pop_front();
+    }
+    if (!inFlight_.empty()) landNamesAfter(notifier_, inFlight_.front().due - GetTickCount());
+}
+
 Answer MessengerState::answerFor(Member member) {
     if (member == Member::hWnd && std::exchange(failNextHandleRead, false)) return Answer::failure;
     auto it = answers.find(member);
@@ -183,20 +234,16 @@ void StandInMessenger::revokeClassObject() {
 
 std::wstring StandInMessenger::friendlyName() const { return state_->friendlyName; }
 void StandInMessenger::setFriendlyName(std::wstring name) { state_->friendlyName = std::move(name); }
-bool StandInMessenger::requestFriendlyName(std::wstring name) {
-    if (name.size() > longestDisplayName) {
-        if (!state_->shortenLongNames) {
-            ++state_->refusedNames;
-            return false;
-        }
-        name.resize(longestDisplayName);
-    }
-    state_->friendlyName = std::move(name);
-    return true;
-}
+bool StandInMessenger::requestFriendlyName(std::wstring name) { return state_->requestName(std::move(name)); }
 
 void StandInMessenger::shortenLongNames(bool shorten) { state_->shortenLongNames = shorten; }
-int StandInMessenger::refusedNames() const { return state_->refusedNames; }
+void StandInMessenger::refuseLinks(bool refuse) { state_->refuseLinks = refuse; }
+void StandInMessenger::paceChanges(bool pace) { state_->paceChanges = pace; }
+void StandInMessenger::showNamesAfter(std::chrono::milliseconds delay) { state_->showDelay = delay; }
+void StandInMessenger::collapseBlanks(bool collapse) { state_->collapseBlanks = collapse; }
+int StandInMessenger::refusedNames() const { return static_cast<int>(state_->refusals.size()); }
+std::vector<RefusedName> StandInMessenger::refusals() const { return state_->refusals; }
+size_t StandInMessenger::namesInFlight() const { return state_->namesInFlight(); }
 
 std::wstring StandInMessenger::signinName() const { return state_->signinName; }
 

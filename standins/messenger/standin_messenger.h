@@ -57,6 +57,17 @@ using HotKeyHandler = std::function<void(const ConversationInfo& conversation)>;
 
 // The longest display name the messenger keeps, in UTF-16 units.
 inline constexpr size_t longestDisplayName = 129;
+// With changes paced, a change this soon after the last accepted one is refused.
+inline constexpr std::chrono::milliseconds shortestChangeInterval{10000};
+// How long a slow server takes to show a name.
+inline constexpr std::chrono::milliseconds slowServerDelay{2500};
+
+// A name the messenger's server refused, and why.
+struct RefusedName {
+    std::wstring name;
+    std::wstring reason;  // "too long", "a link", "too soon"
+    bool operator==(const RefusedName&) const = default;
+};
 
 class StandInMessenger {
 public:
@@ -75,10 +86,26 @@ public:
     void setFriendlyName(std::wstring name);
     // The user's own request for a new display name, as a "/name" command
     // makes it: one longer than the messenger keeps is refused, and the
-    // name stays, or it is cut to fit where the messenger is told to.
+    // name stays, or it is cut to fit where the messenger is told to. The
+    // switches below make the server refuse, pace, delay or rewrite names
+    // as servers do. False when the name was refused.
     bool requestFriendlyName(std::wstring name);
     void shortenLongNames(bool shorten);
+    // Names holding "www" or "http", in any letter case, are refused.
+    void refuseLinks(bool refuse);
+    // A change less than shortestChangeInterval after the last accepted one
+    // is refused.
+    void paceChanges(bool pace);
+    // An accepted name shows only this long after its command; accepted
+    // names land in the order of their commands.
+    void showNamesAfter(std::chrono::milliseconds delay);
+    // Runs of blanks inside a name show as one blank.
+    void collapseBlanks(bool collapse);
+    // Refused names so far, for any reason, and each noted with its reason.
     int refusedNames() const;
+    std::vector<RefusedName> refusals() const;
+    // Names accepted that have not shown yet.
+    size_t namesInFlight() const;
     std::wstring signinName() const;
 
     // Opens a conversation as the user would; returns its window.

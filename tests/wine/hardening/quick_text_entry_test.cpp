@@ -12,29 +12,15 @@
 namespace sonarel::testing {
 namespace {
 
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-    bool operator==(const RawValue&) const = default;
-};
+using standin::StoredValue;
 
-RawValue readRaw(const std::wstring& path, const wchar_t* name) {
-    RawValue value;
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return value;
-    UniqueRegKey key(raw);
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &bytes) != ERROR_SUCCESS) return {};
-    value.data.resize(bytes);
-    RegQueryValueExW(key.get(), name, nullptr, &value.type, value.data.data(), &bytes);
-    return value;
-}
-
+// The host notes the entry as it read it at the hot key: the plug-in gives
+// the entry back afterwards.
 TEST(QuickTextEntry, AutoSendIsWrittenAsOneExactlyWhenItReadsAsZero) {
-    const RawValue one{REG_DWORD, {1, 0, 0, 0}};
+    const StoredValue one{REG_DWORD, {1, 0, 0, 0}};
     struct Case {
         const char* what;
-        RawValue stored;
+        StoredValue stored;
         bool readsAsZero;
     };
     const Case cases[] = {
@@ -60,8 +46,8 @@ TEST(QuickTextEntry, AutoSendIsWrittenAsOneExactlyWhenItReadsAsZero) {
             long long before = chain.host.sentCount();
             chain.messenger.setFriendlyName(kPlainName);  // set by hand, so that the song sends again
             showAndTick(chain, titles.playing());
-            EXPECT_EQ(readRaw(path, L"AutoSend"), c.readsAsZero ? one : c.stored) << c.what;
             EXPECT_TRUE(waitUntil([&] { return chain.host.sentCount() == before + 1; }, 2s)) << c.what;
+            EXPECT_EQ(chain.host.entryAtLastHotKey().autoSend, c.readsAsZero ? one : c.stored) << c.what;
             EXPECT_EQ(chain.host.sent().back().text, kListeningCommand) << c.what;
         }
     });
@@ -157,6 +143,7 @@ TEST(QuickTextEntry, UnwritableEntryPressesNothingAndTheNextWritableSwitchSends)
             ASSERT_TRUE(waitUntil([&] { return chain.host.sentCount() == sentBefore + 1; }, 2s)) << c.what;
             EXPECT_EQ(chain.host.sent().back().text, L"/name Ann") << c.what;
             EXPECT_TRUE(deliversAgain(chain, titles)) << c.what;
+            EXPECT_EQ(chain.host.entryAtLastHotKey().autoSendNumber(), 1u) << c.what;
             // Once the name shows the entry is the user's again, who had no AutoSend.
             EXPECT_TRUE(waitUntil([&] {
                 chain.tick();

@@ -5,6 +5,7 @@
 
 #include "names/win32_window_system.h"
 #include "settings/settings_store.h"
+#include "standins/support/debug_trace.h"
 #include "standins/support/user_input.h"
 #include "tests/wine/names/chain_support.h"
 #include "tests/wine/support/plugin_environment.h"
@@ -168,7 +169,7 @@ TEST(NameChain, FirstSongShowsTheListeningNameAndStopRestoresItWithOneSendEach) 
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
         ASSERT_EQ(chain.host.sent().size(), 1u);
         EXPECT_EQ(chain.host.sent()[0].contact, L"Debug.Window");
-        EXPECT_EQ(readRegDword(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend"), 1u);
+        EXPECT_EQ(chain.host.entryAtLastHotKey().autoSendNumber(), 1u);
         EXPECT_TRUE(waitUntil([&] { return !chain.anyVisible(chain.commandConversations()); }));
         ASSERT_EQ(chain.commandConversations().size(), 1u);
         HWND command = chain.commandConversations()[0];
@@ -182,6 +183,38 @@ TEST(NameChain, FirstSongShowsTheListeningNameAndStopRestoresItWithOneSendEach) 
         EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{kListeningCommand, L"/name Ann", kListeningCommand}));
         EXPECT_EQ(chain.player.strayHotKeys(), 0);
         EXPECT_EQ(chain.commandConversations().size(), 1u);
+    });
+}
+
+// The server refuses the next song's name, which holds a link: it is tried
+// again 10 s later, then not before a minute, each try traced, instead of
+// every few seconds. A stop, a new decision, still brings the plain name.
+TEST(NameChain, ANameTheServerRefusesIsTriedAgainSlowlyAndAStopStillBringsThePlainName) {
+    onNewApartmentThread([] {
+        DebugTraceReader trace;
+        ASSERT_TRUE(trace.reading());
+        Chain chain;
+        chain.messenger.refuseLinks(true);
+        chain.startPlugin();
+        chain.player.show(L"1. First Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+
+        SettingsStore().WriteSetting(keys::CurrentTag, L"on www.radio.test");
+        const std::wstring refused = L"/name Ann on www.radio.test (!WAT)";
+        chain.player.show(L"2. Second Song - Winamp");
+        const std::string lastStep = "Sonarel: listening name not confirmed; next try in 60 s\n";
+        ASSERT_TRUE(waitUntil([&] { return !trace.linesStartingWith(lastStep).empty(); }, 30s))
+            << ::testing::PrintToString(trace.linesStartingWith("Sonarel: "));
+        ASSERT_TRUE(chain.passTicks(5));
+        EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{kListeningCommand, refused, refused}));
+        EXPECT_EQ(chain.messenger.refusedNames(), 2);
+        EXPECT_EQ(trace.linesStartingWith("Sonarel: listening name not confirmed; next try in 10 s\n").size(), 1u);
+        EXPECT_EQ(chain.messenger.friendlyName(), kListeningName) << "the name before stays";
+
+        keepUserPresent();
+        chain.player.show(L"2. Second Song - Winamp [Stopped]");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kPlainName; }, kSwitch));
+        EXPECT_EQ(sentTexts(chain).back(), L"/name Ann");
     });
 }
 
@@ -297,7 +330,7 @@ TEST(NameChain, AutoSendAsTextBecomesTheNumberOneAndANonZeroNumberStays) {
             chain.player.show(L"1. First Song - Winamp");
             SetForegroundWindow(bob);
             ASSERT_TRUE(waitUntil([&] { return chain.host.sent().size() == 1; }, kSwitch)) << c.what;
-            EXPECT_EQ(readRegDword(HKEY_CURRENT_USER, chain.quickTextPath(), L"AutoSend"), c.expected) << c.what;
+            EXPECT_EQ(chain.host.entryAtLastHotKey().autoSendNumber(), c.expected) << c.what;
         });
     }
 }
