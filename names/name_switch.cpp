@@ -136,8 +136,13 @@ SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& 
     skippingFailure([&] { stored = storeMessage(*commandText_) && (!listening || remember(*listening)); });
     // The hot key would send whatever the entry held before.
     if (!stored) return SendOutcome::notStored;
+    // The writes and the messenger's calls take a while: the user may have
+    // brought another window forward meanwhile.
+    WindowHandle window = 0;
+    skippingFailure([&] { window = conversation.hWnd(); });
+    if (!window || windows_.foregroundWindow() != window) return SendOutcome::notInFront;
     bool pressed = false;
-    skippingFailure([&] { pressed = windows_.pressHotKey(); });
+    skippingFailure([&] { pressed = windows_.pressHotKey(window); });
     if (!pressed) return SendOutcome::keysRefused;
     sent_.emplace(name, listening == nullptr);
     return SendOutcome::sent;
