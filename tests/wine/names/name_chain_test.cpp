@@ -7,6 +7,7 @@
 #include "settings/settings_store.h"
 #include "standins/support/user_input.h"
 #include "tests/wine/names/chain_support.h"
+#include "tests/wine/support/debug_trace.h"
 #include "tests/wine/support/plugin_environment.h"
 #include "tests/wine/support/standin_player.h"
 
@@ -38,6 +39,7 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
         std::function<void(StandInPlayer&)> letGo;
         int userKeys;
         bool waits = true;
+        const char* reason = nullptr;  // as the trace gives it
     };
     auto typeFor = [](Chain& chain, int keys) {
         for (int i = 0; i < keys; ++i) {
@@ -74,10 +76,18 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
              ASSERT_TRUE(chain.passTicks(3));
          },
          [](StandInPlayer&) { closeMenu(); }, 2},
+        // The menu bar made active, no drop-down open.
+        {"the menu bar made active with F10", [](Chain&, StandInPlayer&) {},
+         [](Chain& chain) {
+             typeKey(VK_F10);
+             ASSERT_TRUE(chain.passTicks(3));
+         },
+         [](StandInPlayer&) { typeKey(VK_ESCAPE); }, 1, true, "listening name waits: a menu"},
     };
     for (const Case& c : cases) {
         onNewApartmentThread([&] {
             SCOPED_TRACE(c.what);
+            DebugTrace trace;
             Chain chain;
             StandInPlayer desk;
             chain.player.show(L"");  // no title yet: nothing to decide
@@ -96,6 +106,7 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
             std::string expected = "ok keys=" + std::to_string(c.userKeys) + " front=document";
             EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s)) << desk.reply("desk");
             EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
+            if (c.reason) EXPECT_TRUE(trace.contains(c.reason));
         });
     }
 }
@@ -270,6 +281,33 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
         typeText(L" 5");  // the user goes on where they stopped
         EXPECT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft + L" 5"; }, 2s));
         EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
+    });
+}
+
+// The messenger's conversations live on a thread of their own, busy for
+// 300 ms whenever one comes to the front: the keys wait unread in its queue.
+// The user's conversation gets the keyboard back only once the command
+// conversation has read them, so the draft is not sent with the command.
+TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.messenger.leaveInputUnread(300ms);
+        chain.player.show(L"");
+        chain.startPlugin();
+        HWND bob = chain.messenger.openConversation(L"bob@example.test");
+        SetForegroundWindow(bob);
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s));
+        const std::wstring draft = L"see you at";
+        typeText(draft);
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s));
+
+        chain.player.show(L"1. First Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+        EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
+        EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
+        EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); }, 3s));
+        EXPECT_EQ(chain.messenger.draft(bob), draft);
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
     });
 }
 
