@@ -163,19 +163,25 @@ bool WindowsPicture::waits() const {
 
 namespace pictures {
 
-WindowsPicture windows10Active() { return {}; }
+namespace {
 
-// Locked: the flag, the lock screen's desktop taking the input, the shell
-// "not present", and the lock screen holding the foreground.
-WindowsPicture windows11Locked() {
-    WindowsPicture p = windows11Unlocked();
-    p.name = L"Windows 11, locked";
-    p.sessionFlags = 0;
+// The user gone from the session: the lock screen's desktop (or none) takes
+// the input, the shell says "not present", and the lock screen holds the
+// foreground.
+WindowsPicture withoutTheUser(WindowsPicture p, const wchar_t* name, LONG flags) {
+    p.name = name;
+    p.sessionFlags = flags;
     p.inputDesktopRefused = true;
     p.shellState = QUNS_NOT_PRESENT;
     p.foregroundRefused = true;
     return p;
 }
+
+}  // namespace
+
+WindowsPicture windows10Active() { return {}; }
+
+WindowsPicture windows11Locked() { return withoutTheUser(windows11Unlocked(), L"Windows 11, locked", 0); }
 
 WindowsPicture windows11Unlocked() {
     WindowsPicture p;
@@ -184,15 +190,10 @@ WindowsPicture windows11Unlocked() {
     return p;
 }
 
-// A remote session whose client went away: no lock known, no input.
+// A remote session whose client went away: no lock known (-1), no input.
 WindowsPicture disconnected() {
-    WindowsPicture p;
-    p.name = L"Windows 10, disconnected";
+    WindowsPicture p = withoutTheUser({}, L"Windows 10, disconnected", -1);
     p.sessionState = 4;  // WTSDisconnected
-    p.sessionFlags = -1;  // WTS_SESSIONSTATE_UNKNOWN
-    p.inputDesktopRefused = true;
-    p.shellState = QUNS_NOT_PRESENT;
-    p.foregroundRefused = true;
     return p;
 }
 
@@ -207,15 +208,7 @@ WindowsPicture windows7Unlocked() {
     return p;
 }
 
-WindowsPicture windows7Locked() {
-    WindowsPicture p = windows7Unlocked();
-    p.name = L"Windows 7, locked";
-    p.sessionFlags = 1;
-    p.inputDesktopRefused = true;
-    p.shellState = QUNS_NOT_PRESENT;
-    p.foregroundRefused = true;
-    return p;
-}
+WindowsPicture windows7Locked() { return withoutTheUser(windows7Unlocked(), L"Windows 7, locked", 1); }
 
 WindowsPicture compatibilityMode() {
     WindowsPicture p;

@@ -111,13 +111,6 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
     }
 }
 
-DWORD lastInputStamp() {
-    LASTINPUTINFO last{};
-    last.cbSize = sizeof(last);
-    GetLastInputInfo(&last);
-    return last.dwTime;
-}
-
 // A user away from the desk gets no input of the plug-in's, so that the
 // screen saver and the lock come as set: a stop a minute after the last
 // input waits. The name follows within two seconds of the user's return.
@@ -129,13 +122,13 @@ TEST(NameChain, NothingIsInjectedWhileTheUserIsAway) {
         desk.run("work");  // after the player, whose window takes the front as it opens
         chain.startPlugin();
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
-        ASSERT_TRUE(waitUntil([] { return GetTickCount() - lastInputStamp() > 61000; }, 75s));
+        ASSERT_TRUE(waitUntil([] { return GetTickCount() - lastInputTick() > 61000; }, 75s));
 
-        const DWORD lastInput = lastInputStamp();
+        const DWORD lastInput = lastInputTick();
         chain.player.show(L"1. First Song - Winamp [Stopped]");
         ASSERT_TRUE(chain.passTicks(3));
         EXPECT_EQ(chain.messenger.friendlyName(), kListeningName) << "the plain name waits";
-        EXPECT_EQ(lastInputStamp(), lastInput) << "nothing injected";
+        EXPECT_EQ(lastInputTick(), lastInput) << "nothing injected";
         EXPECT_TRUE(chain.messenger.conversations().size() == 1 && !chain.anyVisible(chain.commandConversations()));
 
         typeKey(VK_SHIFT);  // the user is back
@@ -251,6 +244,16 @@ TEST(NameChain, ClosingThePlayerRestoresThePlainName) {
     });
 }
 
+// The user's conversation with a contact in front, a draft in its box; null
+// when it did not come to be.
+HWND userWritesToBob(Chain& chain, const std::wstring& draft) {
+    HWND bob = chain.messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    if (!waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s)) return nullptr;
+    typeText(draft);
+    return waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s) ? bob : nullptr;
+}
+
 // The user writes to a contact and stops in the middle of a sentence: the
 // name follows through the hidden conversation, never the user's, so the
 // contact gets nothing, and the draft, its caret and the keyboard are as
@@ -260,12 +263,9 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
         Chain chain;
         chain.player.show(L"");  // opened first: it takes the front as it opens
         chain.startPlugin();
-        HWND bob = chain.messenger.openConversation(L"bob@example.test");
-        SetForegroundWindow(bob);
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s));
         const std::wstring draft = L"see you at";
-        typeText(draft);
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s));
+        HWND bob = userWritesToBob(chain, draft);
+        ASSERT_TRUE(bob);
 
         chain.player.show(L"1. First Song - Winamp");
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
@@ -294,12 +294,9 @@ TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
         chain.messenger.leaveInputUnread(300ms);
         chain.player.show(L"");
         chain.startPlugin();
-        HWND bob = chain.messenger.openConversation(L"bob@example.test");
-        SetForegroundWindow(bob);
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s));
         const std::wstring draft = L"see you at";
-        typeText(draft);
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s));
+        HWND bob = userWritesToBob(chain, draft);
+        ASSERT_TRUE(bob);
 
         chain.player.show(L"1. First Song - Winamp");
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));

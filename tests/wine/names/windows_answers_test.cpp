@@ -5,6 +5,7 @@
 // name follows within two seconds.
 #include <gtest/gtest.h>
 
+#include "standins/support/user_input.h"
 #include "standins/support/windows_answers.h"
 #include "tests/wine/names/chain_support.h"
 #include "tests/wine/support/plugin_environment.h"
@@ -17,13 +18,6 @@ namespace {
 using standin::WindowsAnswers;
 using standin::WindowsPicture;
 namespace pictures = standin::pictures;
-
-DWORD lastInputStamp() {
-    LASTINPUTINFO last{};
-    last.cbSize = sizeof(last);
-    GetLastInputInfo(&last);
-    return last.dwTime;
-}
 
 std::string narrow(const wchar_t* text) { return std::string(text, text + wcslen(text)); }
 
@@ -42,13 +36,13 @@ TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
             WindowsAnswers answers(L"SonarelPL.dll", picture);
             ASSERT_EQ(answers.replaced().size(), 7u) << "every import of the list but GetVersionExW";
             ASSERT_TRUE(waitForInputQuiet());
-            const DWORD lastInput = lastInputStamp();
+            const DWORD lastInput = lastInputTick();
             chain.player.show(L"1. First Song - Winamp");
             if (picture.waits()) {
                 ASSERT_TRUE(chain.passTicks(3));
                 EXPECT_TRUE(chain.host.sent().empty());
                 EXPECT_TRUE(chain.messenger.conversations().empty()) << "not even opened";
-                EXPECT_EQ(lastInputStamp(), lastInput) << "nothing injected";
+                EXPECT_EQ(lastInputTick(), lastInput) << "nothing injected";
                 // The session unlocks, the presentation or the game ends.
                 answers.show(picture.major == 6 ? pictures::windows7Unlocked() : pictures::windows11Unlocked());
             }
