@@ -19,6 +19,7 @@
 #include "tests/wine/names/chain_support.h"
 #include "tests/wine/support/plugin_environment.h"
 #include "standins/support/user_input.h"
+#include "standins/support/windows_answers.h"
 #include "tests/wine/support/standin_player.h"
 
 namespace sonarel::bench {
@@ -38,7 +39,7 @@ struct Situation {
 enum Index {
     firstSong, nextSong, pause, resume, stop, close, stopAfterClosed,
     foregroundLocked, typingStopped, fullScreenLeft, watchOff, repairAtStart, backFromAway, draftInFront, lostHotKey,
-    situations
+    busyConversation, sessionUnlocked, situations
 };
 
 class Run {
@@ -214,6 +215,45 @@ std::optional<double> measureRepairAtStart(unsigned& seed) {
     return ms;
 }
 
+// The messenger's conversations on a thread of their own, busy for 300 ms
+// whenever one comes to the front, and the user's conversation in front
+// with a draft: the keys that reached another window than the command
+// conversation (the user's conversation, or the player's).
+std::optional<double> measureBusyConversation(unsigned& seed) {
+    Run run(seed);
+    auto& messenger = run.chain.messenger;
+    messenger.leaveInputUnread(300ms);
+    run.chain.player.show(L"");
+    run.chain.startPlugin();
+    HWND bob = messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    waitUntil([&] { return messenger.inputBoxHasFocus(bob); }, 2s);
+    typeText(L"see you at");
+    waitForInputQuiet();
+    if (!run.measure([&] { run.chain.player.show(L"1. Song A - Winamp"); }, kListeningCommand)) return std::nullopt;
+    run.chain.passTicks(1);  // the keyboard back, and a tick more to catch a late key
+    return double(messenger.messagesToContacts().size()) + run.chain.player.strayHotKeys() +
+           (messenger.draft(bob) == L"see you at" ? 0 : 1);
+}
+
+// The session locked through Windows' answers while a stop comes; from the
+// unlock until the plain name shows.
+std::optional<double> measureSessionUnlocked(unsigned& seed) {
+    Run run(seed);
+    run.chain.startPlugin();
+    standin::WindowsAnswers answers(L"SonarelPL.dll", standin::pictures::windows11Unlocked());
+    run.settle([&] { run.chain.player.show(L"1. Song A - Winamp"); }, kListeningCommand);
+    answers.show(standin::pictures::windows11Locked());
+    run.chain.player.show(L"1. Song A - Winamp [Stopped]");
+    run.chain.passTicks(2);
+    return run.measureFrom(
+        [&] {
+            answers.show(standin::pictures::windows11Unlocked());
+            return nowMicroseconds();
+        },
+        L"/name Ann");
+}
+
 }  // namespace
 
 void benchmarkLatency(int repetitions) {
@@ -234,6 +274,10 @@ void benchmarkLatency(int repetitions) {
         {"the user back after 60 s away, from the end of the first input", 2 * oneTickMs + 100, {}},
         {"the user's conversation in front, with a draft", oneTickMs + 150, {}},
         {"a lost hot key, until the name shows", 5 * oneTickMs + 100, {}},
+        {"a busy conversation (its input unread for 300 ms), the user's conversation in front: keys in other "
+         "windows (a count)",
+         0, {}},
+        {"the session unlocked, until the name shows", 2 * oneTickMs + 100, {}},
     };
     unsigned seed = 20261207;
     int extraSends = 0, wrongSends = 0;
@@ -267,6 +311,8 @@ void benchmarkLatency(int repetitions) {
             wrongSends += run.wrongSends;
         });
         onNewApartmentThread([&] { record(all[repairAtStart], measureRepairAtStart(seed)); });
+        onNewApartmentThread([&] { record(all[busyConversation], measureBusyConversation(seed)); });
+        onNewApartmentThread([&] { record(all[sessionUnlocked], measureSessionUnlocked(seed)); });
     }
 
     AwayCount away = measureTheUserAway(seed, all[backFromAway]);

@@ -61,9 +61,9 @@ public:
         real_.hide(window, previousForeground);
     }
     void finishPendingHide() override { real_.finishPendingHide(); }
-    bool pressHotKey() override {
+    bool pressHotKey(WindowHandle into) override {
         marks_.press = nowMicroseconds();
-        return real_.pressHotKey();
+        return real_.pressHotKey(into);
     }
     UserActivity userActivity() override {
         if (!marks_.checks) marks_.checks = nowMicroseconds();

@@ -1,6 +1,7 @@
 #include "names/desktop_rules.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace sonarel {
 
@@ -21,12 +22,54 @@ bool UserInputClock::isOwn(TickCount stamp) const {
     });
 }
 
+std::uint64_t UserInputClock::extend(TickCount now) {
+    if (lastNow_) now_ += static_cast<TickCount>(now - *lastNow_);
+    lastNow_ = now;
+    return now_;
+}
+
+// A reading that changed is new input; a stamp from the future is input
+// just now. Stamps need not increase: an older one does not move the
+// user's last input back.
 std::optional<std::uint32_t> UserInputClock::sinceUserInput(TickCount lastInput, TickCount now) {
-    // Stamps need not increase: an older one does not move the user's last input back.
-    if (!isOwn(lastInput) && (!userLast_ || static_cast<std::int32_t>(lastInput - *userLast_) > 0))
-        userLast_ = lastInput;
+    std::uint64_t now64 = extend(now);
+    bool changed = lastReading_ != lastInput;
+    lastReading_ = lastInput;
+    if (changed && !isOwn(lastInput)) {
+        std::uint64_t at = now64 - std::min<std::uint64_t>(millisecondsSince(lastInput, now), now64);
+        if (!userLast_ || at > *userLast_) userLast_ = at;
+    }
     if (!userLast_) return std::nullopt;
-    return millisecondsSince(*userLast_, now);
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(now64 - *userLast_, std::numeric_limits<std::uint32_t>::max()));
+}
+
+namespace {
+
+std::optional<std::uint32_t> readNumber(std::span<const std::byte> info, std::size_t offset) {
+    if (info.size() < offset + 4) return std::nullopt;
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) value |= std::to_integer<std::uint32_t>(info[offset + i]) << (8 * i);
+    return value;
+}
+
+}  // namespace
+
+SessionFacts sessionFacts(std::span<const std::byte> info, std::optional<WindowsVersion> version) {
+    SessionFacts facts;
+    auto level = readNumber(info, sessionLevelOffset);
+    auto state = readNumber(info, sessionStateOffset);
+    auto flags = readNumber(info, sessionFlagsOffset);
+    if (level != 1u || !state || !flags) return facts;
+    facts.notActive = *state != sessionActive;
+    if (!version) return facts;
+    bool reversed = version->major == 6 && version->minor == 1;
+    facts.locked = static_cast<std::int32_t>(*flags) == (reversed ? sessionFlagUnlocked : sessionFlagLocked);
+    return facts;
+}
+
+bool shellSaysFullScreen(std::int32_t state) {
+    auto shell = static_cast<ShellState>(state);
+    return shell == ShellState::busy || shell == ShellState::gameFullScreen || shell == ShellState::presentation;
 }
 
 UserActivity userActivity(const DesktopFacts& facts) {
@@ -51,10 +94,35 @@ bool coversItsMonitor(const FrontWindowFacts& front) {
     return monitorKnown && w.left <= m.left && w.top <= m.top && w.right >= m.right && w.bottom >= m.bottom;
 }
 
+namespace {
+
+const TopLevelWindow* windowOf(const std::vector<TopLevelWindow>& zOrder, WindowHandle handle) {
+    auto it = std::find_if(zOrder.begin(), zOrder.end(), [&](const TopLevelWindow& w) { return w.handle == handle; });
+    return it == zOrder.end() ? nullptr : &*it;
+}
+
+// The window by which Alt+Tab shows the owner chain: from the root owner
+// along the last active pop-ups, past hidden ones, to the first visible
+// one; the root owner when none is visible. The walk is bounded, as a
+// chain read window by window may change and loop meanwhile.
+WindowHandle chainShownBy(const std::vector<TopLevelWindow>& zOrder, WindowHandle root) {
+    WindowHandle walk = root;
+    for (std::size_t step = 0; step < zOrder.size(); ++step) {
+        const TopLevelWindow* at = windowOf(zOrder, walk);
+        const TopLevelWindow* next = at ? windowOf(zOrder, at->lastActivePopup) : nullptr;
+        if (!next || next->handle == walk) break;
+        if (next->visible) return next->handle;
+        walk = next->handle;
+    }
+    return root;
+}
+
+}  // namespace
+
 std::optional<WindowHandle> altTabChoice(const std::vector<TopLevelWindow>& zOrder, WindowHandle hidden) {
     for (const TopLevelWindow& w : zOrder) {
         bool shown = w.visible && w.enabled && !w.minimised && !w.cloaked && !w.toolWindow && !w.noActivate &&
-                     !w.taskBar && w.rootOwnersLastActivePopup == w.handle;
+                     !w.taskBar && chainShownBy(zOrder, w.rootOwner) == w.handle;
         if (shown && w.handle != hidden) return w.handle;
     }
     return std::nullopt;
@@ -72,6 +140,13 @@ std::vector<KeyEvent> releasesAfterPartialInput(const std::vector<KeyEvent>& bat
         if (!letGo) releases.push_back({event.key, true});
     }
     return releases;
+}
+
+bool pressKeys(const std::vector<KeyEvent>& batch, const KeySender& send) {
+    std::size_t taken = send(batch);
+    if (taken >= batch.size()) return true;
+    if (auto releases = releasesAfterPartialInput(batch, taken); !releases.empty()) send(releases);
+    return false;
 }
 
 }  // namespace sonarel

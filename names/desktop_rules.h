@@ -8,7 +8,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -37,8 +39,15 @@ public:
 
 private:
     bool isOwn(TickCount stamp) const;
+    std::uint64_t extend(TickCount now);
 
-    std::optional<TickCount> userLast_;
+    // Times on a 64-bit count that does not wrap: an input 25 days old is
+    // still 25 days old, not one from the future. Reads come far more
+    // often than every 49 days.
+    std::optional<std::uint64_t> userLast_;
+    std::optional<TickCount> lastReading_;
+    std::uint64_t now_ = std::uint64_t{1} << 32;  // room for any stamp before the first read
+    std::optional<TickCount> lastNow_;
     // The last few batches of own input: a batch of keys may follow a
     // mouse move of our own within the same attempt.
     std::array<std::pair<TickCount, TickCount>, 4> own_{};
@@ -67,6 +76,49 @@ struct DesktopFacts {
     bool otherDesktopTakesInput = false;  // the secure desktop of a log-on or elevation prompt
     bool shellSaysNotPresent = false;
 };
+
+// The Windows version as the system reports it, which a compatibility mode
+// does not lower.
+struct WindowsVersion {
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+};
+
+// The extended session information, level 1, as Windows lays it out for a
+// 32-bit program: a level, then a union that holds 64-bit times and so
+// starts at offset 8.
+inline constexpr std::size_t sessionLevelOffset = 0;
+inline constexpr std::size_t sessionIdOffset = 8;
+inline constexpr std::size_t sessionStateOffset = 12;
+inline constexpr std::size_t sessionFlagsOffset = 16;
+inline constexpr std::uint32_t sessionActive = 0;      // WTSActive
+inline constexpr std::int32_t sessionFlagLocked = 0;   // WTS_SESSIONSTATE_LOCK
+inline constexpr std::int32_t sessionFlagUnlocked = 1;
+
+struct SessionFacts {
+    bool locked = false;
+    bool notActive = false;  // disconnected, or switched out
+};
+
+// The session from those bytes. Windows 7 and Server 2008 R2 (6.1) report
+// the lock flag the other way round; where the version is not known the
+// flag is not relied on. What cannot be read counts as present.
+SessionFacts sessionFacts(std::span<const std::byte> info, std::optional<WindowsVersion> version);
+
+// The shell's notification state (SHQueryUserNotificationState).
+enum class ShellState : std::int32_t {
+    notPresent = 1,      // locked, the screen saver, or switched out
+    busy = 2,            // a program in full screen
+    gameFullScreen = 3,  // a game in exclusive full screen
+    presentation = 4,    // presentation mode
+    acceptsNotifications = 5,
+    quietTime = 6,
+    app = 7,
+};
+
+// A presentation, a game or a busy full-screen program: taking the
+// foreground would interrupt it, whatever its window covers.
+bool shellSaysFullScreen(std::int32_t state);
 
 enum class UserActivity {
     idle,
@@ -107,9 +159,10 @@ struct TopLevelWindow {
     bool toolWindow = false;
     bool noActivate = false;
     bool taskBar = false;
-    // The last active pop-up of the window's root owner: Alt+Tab shows an
-    // owner chain once, by that window.
-    WindowHandle rootOwnersLastActivePopup = 0;
+    // Alt+Tab shows an owner chain once: walking from the root owner along
+    // the last active pop-ups, past hidden ones, to the first visible one.
+    WindowHandle rootOwner = 0;
+    WindowHandle lastActivePopup = 0;
 };
 
 // The first window in Z order that Alt+Tab would show, other than the
@@ -126,5 +179,12 @@ struct KeyEvent {
 // The key-ups that let go of what went down when the window system took
 // only the first `taken` events of a batch: last down, first up.
 std::vector<KeyEvent> releasesAfterPartialInput(const std::vector<KeyEvent>& batch, std::size_t taken);
+
+// Injects keys and answers how many the window system took.
+using KeySender = std::function<std::size_t(const std::vector<KeyEvent>&)>;
+
+// Sends the batch; when fewer were taken, what went down is let go at
+// once, so that no Alt key stays held for the user. True when all went in.
+bool pressKeys(const std::vector<KeyEvent>& batch, const KeySender& send);
 
 }  // namespace sonarel

@@ -177,8 +177,13 @@ SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& 
     if (auto waiting = waitForTheUser()) return *waiting;
     commandText_ = nameCommand(name);
     if (auto failed = storeEntry(*commandText_, listening)) return *failed;
+    // The writes and the messenger's calls take a while: the user may have
+    // brought another window forward meanwhile.
+    WindowHandle window = 0;
+    skippingFailure([&] { window = conversation.hWnd(); });
+    if (!window || windows_.foregroundWindow() != window) return SendOutcome::notInFront;
     bool pressed = false;
-    tracingFailure(L"pressing the hot key", [&] { pressed = windows_.pressHotKey(); });
+    tracingFailure(L"pressing the hot key", [&] { pressed = windows_.pressHotKey(window); });
     if (!pressed) return SendOutcome::keysRefused;
     sent_.emplace(name, listening == nullptr);
     return SendOutcome::sent;

@@ -77,10 +77,11 @@ public:
     // Runs a hide still waiting from an earlier switch now, so that it does
     // not hand the keyboard back in the middle of the next one.
     virtual void finishPendingHide() = 0;
-    // Presses Alt+0 in the foreground window and returns at once. False when
-    // the window system took fewer keys than it was given; then the keys
-    // that went down are let go at once.
-    virtual bool pressHotKey() = 0;
+    // Presses Alt+0 in the window, which must be in front, and returns at
+    // once. False when it is not in front, or when the window system took
+    // fewer keys than it was given; then the keys that went down are let go
+    // at once.
+    virtual bool pressHotKey(WindowHandle into) = 0;
 };
 
 // How long the switch keeps asking for a conversation to come to the front.

@@ -6,8 +6,12 @@
 #include <wtsapi32.h>
 
 #include <array>
+#include <atomic>
 #include <iterator>
+#include <cstddef>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "common/one_shot_timer.h"
@@ -20,10 +24,54 @@ HWND toHandle(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<U
 WindowHandle fromHandle(HWND window) { return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(window)); }
 
 // Injected keys are delivered from the message queue, to whichever window
-// has the focus when they are taken from it. A window hidden at once would
-// pass the focus, and the keys with it, to another window; so the hide
-// runs from a short one-shot timer, after the input already queued.
-constexpr unsigned hideDelayMs = 50;
+// has the focus when they are taken from it. A window hidden before its
+// thread has read them would pass the focus, and the keys with it, to
+// another window, so the hide waits until the conversation's thread has
+// read the last of them. Where that cannot be watched, it waits this long.
+constexpr DWORD keysReadFallbackMs = 2000;
+constexpr unsigned keysReadPollMs = 10;
+
+// The plug-in's own keys carry this mark, which tells them from the user's.
+constexpr ULONG_PTR ownKeyMark = 0x536E726C;
+
+// Sees the conversation's thread take the plug-in's Alt-up from its queue:
+// the last of its keys, read when nothing can carry them elsewhere. The
+// host runs inside the messenger's process, so the conversation's thread
+// is a thread of this process, and a hook on that thread alone needs no
+// DLL of its own (hMod null). A global or low-level hook would see the key
+// as it enters the queue, which is too early.
+class KeyReadWatch {
+public:
+    // Watches the thread of the window; false when it cannot.
+    bool watch(HWND window) {
+        stop();
+        read_ = false;
+        DWORD process = 0;
+        DWORD thread = GetWindowThreadProcessId(window, &process);
+        if (!thread || process != GetCurrentProcessId()) return false;
+        hook_ = SetWindowsHookExW(WH_GETMESSAGE, seen, nullptr, thread);
+        return hook_ != nullptr;
+    }
+    bool watching() const { return hook_ != nullptr; }
+    bool read() const { return read_; }
+    void stop() {
+        if (hook_) UnhookWindowsHookEx(std::exchange(hook_, nullptr));
+    }
+
+private:
+    static LRESULT CALLBACK seen(int code, WPARAM removal, LPARAM message) {
+        const auto* msg = reinterpret_cast<const MSG*>(message);
+        bool altUp = msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP;
+        if (code == HC_ACTION && removal == PM_REMOVE && altUp && msg->wParam == VK_MENU &&
+            static_cast<ULONG_PTR>(GetMessageExtraInfo()) == ownKeyMark)
+            read_ = true;
+        return CallNextHookEx(nullptr, code, removal, message);
+    }
+    static inline std::atomic<bool> read_{false};
+    HHOOK hook_ = nullptr;
+};
+
+KeyReadWatch keyReads;
 
 // Input is process-wide, and so is the record of our own.
 UserInputClock inputClock;
@@ -35,7 +83,10 @@ UINT sendOwnInput(INPUT* inputs, UINT count) {
     DWORD stamp = GetTickCount();
     if (stamp == 0) stamp = 1;  // 0 asks the window system for its own stamp
     for (UINT i = 0; i < count; ++i) {
-        if (inputs[i].type == INPUT_KEYBOARD) inputs[i].ki.time = stamp;
+        if (inputs[i].type == INPUT_KEYBOARD) {
+            inputs[i].ki.time = stamp;
+            inputs[i].ki.dwExtraInfo = ownKeyMark;
+        }
         if (inputs[i].type == INPUT_MOUSE) inputs[i].mi.time = stamp;
     }
     UINT sent = SendInput(count, inputs, sizeof(INPUT));
@@ -87,27 +138,42 @@ void readFrontThread(DesktopFacts& facts) {
     facts.frontCapturesMouse = info.hwndCapture != nullptr;
 }
 
-// The extended session information, as the system documents it; older
-// headers lack it.
+// The extended session information (WTSINFOEXW), which older headers lack:
+// a level, then a union that holds 64-bit times and so is 8-aligned.
 constexpr int sessionInfoEx = 25;  // WTSSessionInfoEx
-constexpr LONG sessionStateLock = 0;
-constexpr LONG sessionStateUnlock = 1;
-struct SessionInfoEx {
-    DWORD level;
+struct SessionInfoLevel1 {
     ULONG sessionId;
     WTS_CONNECTSTATE_CLASS sessionState;
     LONG sessionFlags;
+    WCHAR winStationName[WINSTATIONNAME_LENGTH + 1];
+    WCHAR userName[USERNAME_LENGTH + 1];
+    WCHAR domainName[DOMAIN_LENGTH + 1];
+    LARGE_INTEGER logonTime, connectTime, disconnectTime, lastInputTime, currentTime;
+    DWORD counters[6];
 };
+struct SessionInfoEx {
+    DWORD level;
+    union {
+        SessionInfoLevel1 level1;
+    } data;
+};
+static_assert(offsetof(SessionInfoEx, data) == sessionIdOffset);
+static_assert(offsetof(SessionInfoEx, data.level1.sessionState) == sessionStateOffset);
+static_assert(offsetof(SessionInfoEx, data.level1.sessionFlags) == sessionFlagsOffset);
 
-// Windows 7 reports the lock flags the other way round.
-bool lockFlagsInverted() {
-    OSVERSIONINFOW version{};
+// The version the system reports, which a compatibility mode does not
+// lower as it lowers GetVersionExW's answer. Resolved at run time: it is
+// ntdll's, and no import library of the toolchain declares it.
+std::optional<WindowsVersion> systemVersion() {
+    using RtlGetVersionCall = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto call = ntdll ? reinterpret_cast<RtlGetVersionCall>(
+                            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                      : nullptr;
+    RTL_OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExW(&version)) return false;
-#pragma GCC diagnostic pop
-    return version.dwMajorVersion == 6 && version.dwMinorVersion == 1;
+    if (!call || call(&version) != 0) return std::nullopt;
+    return WindowsVersion{version.dwMajorVersion, version.dwMinorVersion};
 }
 
 // Locked, disconnected, switched out, or the input on another desktop (the
@@ -119,12 +185,10 @@ void readSession(DesktopFacts& facts) {
     if (WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION,
                                     static_cast<WTS_INFO_CLASS>(sessionInfoEx), &buffer, &bytes)) {
         std::unique_ptr<void, decltype(&WTSFreeMemory)> owned(buffer, &WTSFreeMemory);
-        auto* info = reinterpret_cast<const SessionInfoEx*>(buffer);
-        if (bytes >= sizeof(SessionInfoEx) && info->level == 1) {
-            facts.sessionNotActive = info->sessionState != WTSActive;
-            facts.sessionLocked =
-                info->sessionFlags == (lockFlagsInverted() ? sessionStateUnlock : sessionStateLock);
-        }
+        SessionFacts session =
+            sessionFacts(std::span(reinterpret_cast<const std::byte*>(buffer), buffer ? bytes : 0), systemVersion());
+        facts.sessionLocked = session.locked;
+        facts.sessionNotActive = session.notActive;
     }
     HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
     if (!input) {
@@ -161,7 +225,6 @@ TopLevelWindow topLevelFacts(HWND window) {
     DWORD cloaked = 0;
     if (FAILED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked)))) cloaked = 0;
     HWND root = GetAncestor(window, GA_ROOTOWNER);
-    HWND shownFor = root ? GetLastActivePopup(root) : window;
     return {fromHandle(window),
             IsWindowVisible(window) != FALSE,
             IsWindowEnabled(window) != FALSE,
@@ -170,7 +233,8 @@ TopLevelWindow topLevelFacts(HWND window) {
             (extended & WS_EX_TOOLWINDOW) != 0,
             (extended & WS_EX_NOACTIVATE) != 0,
             classOf(window) == L"Shell_TrayWnd",
-            fromHandle(shownFor)};
+            fromHandle(root ? root : window),
+            fromHandle(GetLastActivePopup(window))};
 }
 
 BOOL CALLBACK collectTopLevel(HWND window, LPARAM list) {
@@ -198,6 +262,21 @@ void runOnce(const std::shared_ptr<std::function<void()>>& action) {
     run();
 }
 
+// The hide runs once the conversation's thread has read the keys, or the
+// keys went elsewhere (another window took the foreground), or the window
+// is gone. Without a watch it runs after the fallback time; with one, never
+// while the conversation in front may still hold unread keys of ours.
+void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, DWORD since) {
+    if (!action || !*action) return;
+    bool late = GetTickCount() - since >= keysReadFallbackMs;
+    bool done = keyReads.read() || !IsWindow(window) || (late && !keyReads.watching()) ||
+                (late && GetForegroundWindow() != window);
+    if (done || !runOnceAfter(keysReadPollMs, [window, action, since] { afterKeysRead(window, action, since); })) {
+        keyReads.stop();
+        runOnce(action);
+    }
+}
+
 // The hot key: Alt down, "0" down, "0" up, Alt up.
 constexpr std::array<KeyEvent, 4> hotKeyBatch{{{VK_MENU, false}, {'0', false}, {'0', true}, {VK_MENU, true}}};
 
@@ -214,6 +293,7 @@ void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForegroun
     HWND handle = toHandle(window);
     HWND previous = toHandle(previousForeground);
     auto hideNow = std::make_shared<std::function<void()>>([handle, previous] {
+        keyReads.stop();
         bool hadTheKeyboard = GetForegroundWindow() == handle;
         ShowWindow(handle, SW_HIDE);
         // The window system passes the activation on to the next window in
@@ -225,25 +305,28 @@ void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForegroun
         if (HWND next = windowToReactivate(handle, previous)) SetForegroundWindow(next);
     });
     pendingHide_ = hideNow;
-    if (!runOnceAfter(hideDelayMs, [hideNow] { runOnce(hideNow); })) finishPendingHide();
+    if (!std::exchange(keysPressed_, false)) keyReads.stop();
+    afterKeysRead(handle, hideNow, keyReads.watching() ? GetTickCount() : GetTickCount() - keysReadFallbackMs);
 }
 
 void Win32WindowSystem::finishPendingHide() { runOnce(std::exchange(pendingHide_, nullptr)); }
 
-// Another program's input, or a desktop that blocks input, can make the
-// system take fewer keys: what went down is let go at once, so that no
-// Alt key stays held for the user.
-bool Win32WindowSystem::pressHotKey() {
-    std::array<INPUT, hotKeyBatch.size()> keys{};
-    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = key(hotKeyBatch[i].key, hotKeyBatch[i].up);
-    UINT taken = sendOwnInput(keys.data(), static_cast<UINT>(keys.size()));
-    if (taken == keys.size()) return true;
-    std::vector<INPUT> releases;
-    for (const KeyEvent& release :
-         releasesAfterPartialInput(std::vector<KeyEvent>(hotKeyBatch.begin(), hotKeyBatch.end()), taken))
-        releases.push_back(key(release.key, true));
-    if (!releases.empty()) sendOwnInput(releases.data(), static_cast<UINT>(releases.size()));
-    return false;
+// The foreground is checked once more right before the keys, and the watch
+// for their reading set before they can be read. Another program's input,
+// or a desktop that blocks input, can make the system take fewer keys: what
+// went down is let go at once, and the hide waits the fallback time.
+bool Win32WindowSystem::pressHotKey(WindowHandle into) {
+    HWND window = toHandle(into);
+    if (GetForegroundWindow() != window) return false;
+    keyReads.watch(window);
+    keysPressed_ = true;
+    bool all = pressKeys({hotKeyBatch.begin(), hotKeyBatch.end()}, [](const std::vector<KeyEvent>& batch) {
+        std::vector<INPUT> keys;
+        for (const KeyEvent& event : batch) keys.push_back(key(event.key, event.up));
+        return std::size_t{sendOwnInput(keys.data(), static_cast<UINT>(keys.size()))};
+    });
+    if (!all) keyReads.stop();
+    return all;
 }
 
 UserActivity Win32WindowSystem::userActivity() {
@@ -260,8 +343,7 @@ UserActivity Win32WindowSystem::userActivity() {
 }
 
 bool Win32WindowSystem::fullScreenInFront() {
-    QUERY_USER_NOTIFICATION_STATE state = shellState();
-    if (state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE) return true;
+    if (shellSaysFullScreen(shellState())) return true;
     HWND front = GetForegroundWindow();
     return front && coversItsMonitor(frontWindowFacts(front));
 }

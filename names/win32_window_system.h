@@ -16,7 +16,7 @@ public:
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
     void finishPendingHide() override;
-    bool pressHotKey() override;
+    bool pressHotKey(WindowHandle into) override;
     UserActivity userActivity() override;
     bool fullScreenInFront() override;
     void claimLastInput() override;
@@ -24,6 +24,8 @@ public:
 private:
     // Shared with its timer; whichever runs it first leaves it empty.
     std::shared_ptr<std::function<void()>> pendingHide_;
+    // Keys went in since the last hide, and the hide waits for their reading.
+    bool keysPressed_ = false;
 };
 
 }  // namespace sonarel

@@ -16,6 +16,7 @@
 #include "standins/messenger/standin_messenger.h"
 #include "standins/support/key_counting_window.h"
 #include "standins/support/user_input.h"
+#include "standins/support/windows_answers.h"
 
 namespace sonarel::standin {
 namespace {
@@ -148,6 +149,7 @@ public:
         refusedName();
         usersQuickTextKept();
         stopAfterTheRefusedName();
+        lockedSession();
         step("close2", L"(closed: the plain name stays)", plain(), 2500);
         player_.command("quit", 3000);
         timeline_.waitFor(never, 300);
@@ -376,6 +378,30 @@ private:
         check(listening()() && back,
               std::wstring(back ? L"the user's \"" : L"NOT the user's \"") + usersQuickText + L"\" on Alt+0 again, " +
                   seconds(GetTickCount() - shown) + L" after the listening name showed");
+    }
+
+    // The session locked, as Windows answers a locked Windows 11 (the
+    // plug-in's imports answer for it: the lock flag, the input desktop
+    // refused, the shell's "not present"): a song starts, nothing is sent
+    // and nothing injected; the session unlocks and the name follows.
+    void lockedSession() {
+        step("pause2", L"(paused: the plain name)", plain(), 2500);
+        WindowsAnswers answers(L"SonarelPL.dll", pictures::windows11Locked());
+        timeline_.waitFor(inputQuiet, 3000);
+        timeline_.print(L"demo     ", L"the session locks (as Windows answers it)");
+        size_t before = host_.sent().size();
+        DWORD lastInput = lastInputTick();
+        step("play2 Fourth Song", L"(a song while the session is locked: the name waits)", never, 3000);
+        size_t sentWhileLocked = host_.sent().size() - before;
+        bool injected = lastInputTick() != lastInput;
+        answers.show(pictures::windows11Unlocked());
+        DWORD unlockedAt = GetTickCount();
+        timeline_.print(L"demo     ", L"the session unlocks");
+        bool followed = timeline_.waitFor(listening(), 4000) && lastSendAt_ - unlockedAt <= 2100;
+        check(sentWhileLocked == 0 && !injected && followed,
+              L"the session locked: " + std::to_wstring(sentWhileLocked) + L" send(s), " +
+                  (injected ? L"input INJECTED" : L"no input injected") + L"; unlocked, the listening name " +
+                  (followed ? seconds(lastSendAt_ - unlockedAt) + L" after" : std::wstring(L"did NOT follow")));
     }
 
     int summary() {

@@ -14,6 +14,9 @@ constexpr wchar_t conversationClass[] = L"IMWindowClass";
 constexpr wchar_t notifierClass[] = L"SonarelStandInMessengerEvents";
 constexpr UINT eventNotice = WM_APP + 1;
 constexpr UINT_PTR nameTimer = 1;
+constexpr UINT callNotice = WM_APP + 2;
+constexpr UINT busyNotice = WM_APP + 3;
+constexpr UINT createRequest = WM_APP + 4;
 constexpr int inputBoxId = 1;
 constexpr int inputBoxHeight = 24;
 
@@ -33,7 +36,8 @@ std::optional<LRESULT> hotKeyKeys(HWND conversation, UINT message, WPARAM wParam
     switch (message) {
         case WM_SYSKEYDOWN:
             if (isHotKeyDown(wParam, lParam)) {
-                if (MessengerState* state = stateOf(conversation)) state->hotKeyPressed(conversation);
+                if (MessengerState* state = stateOf(conversation))
+                    state->fromWindowThread([state, conversation] { state->hotKeyPressed(conversation); });
                 return 0;
             }
             if (wParam == VK_MENU) return 0;
@@ -87,12 +91,24 @@ LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam)) break;
             SetFocus(inputBoxOf(window));
+            // Posted messages come before input: the keys that follow the
+            // activation wait in the queue while the thread is busy.
+            // Busy once for a run of activations, as one slow task would be.
+            if (MessengerState* state = stateOf(window); state && state->unreadMs > 0 && !state->busy.exchange(true))
+                PostMessageW(window, busyNotice, 0, 0);
+            return 0;
+        case busyNotice:
+            if (MessengerState* state = stateOf(window)) {
+                Sleep(static_cast<DWORD>(state->unreadMs.load()));
+                state->busy = false;
+            }
             return 0;
         case WM_SETFOCUS:
             SetFocus(inputBoxOf(window));
             return 0;
         case WM_DESTROY:
-            if (MessengerState* state = stateOf(window)) state->windowDestroyed(window);
+            if (MessengerState* state = stateOf(window))
+                state->fromWindowThread([state, window] { state->windowDestroyed(window); });
             break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -109,6 +125,10 @@ LRESULT CALLBACK notifierProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_TIMER && wParam == nameTimer) {
         KillTimer(window, nameTimer);
         if (MessengerState* state = stateOf(window)) state->landDueNames();
+        return 0;
+    }
+    if (message == callNotice) {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -159,6 +179,63 @@ HWND createNotifierWindow(MessengerState& state) {
 void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0); }
 
 void landNamesAfter(HWND notifier, DWORD milliseconds) { SetTimer(notifier, nameTimer, milliseconds, nullptr); }
+
+void callOnNotifierThread(HWND notifier, const std::function<void()>& call) {
+    SendMessageW(notifier, callNotice, 0, reinterpret_cast<LPARAM>(&call));
+}
+
+namespace {
+
+struct CreateRequest {
+    MessengerState* state;
+    const std::wstring* contact;
+    int cascade;
+};
+
+LRESULT CALLBACK factoryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != createRequest) return DefWindowProcW(window, message, wParam, lParam);
+    const auto& request = *reinterpret_cast<const CreateRequest*>(lParam);
+    return reinterpret_cast<LRESULT>(createConversationWindow(*request.state, *request.contact, request.cascade));
+}
+
+}  // namespace
+
+ConversationThread::ConversationThread(MessengerState& state) : state_(state) {
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    if (thread_) WaitForSingleObject(ready_, INFINITE);
+}
+
+// Its windows are closed first, on their own thread.
+ConversationThread::~ConversationThread() {
+    if (thread_) {
+        PostMessageW(factory_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    if (ready_) CloseHandle(ready_);
+}
+
+HWND ConversationThread::create(const std::wstring& contact, int cascade) {
+    CreateRequest request{&state_, &contact, cascade};
+    return factory_ ? reinterpret_cast<HWND>(SendMessageW(factory_, createRequest, 0, reinterpret_cast<LPARAM>(&request)))
+                    : nullptr;
+}
+
+DWORD WINAPI ConversationThread::run(void* self) {
+    auto& thread = *static_cast<ConversationThread*>(self);
+    registerWindowClass(L"SonarelStandInConversationFactory", factoryProc);
+    thread.factory_ = CreateWindowExW(0, L"SonarelStandInConversationFactory", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetEvent(thread.ready_);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (thread.factory_) DestroyWindow(thread.factory_);
+    return 0;
+}
 
 HHOOK installActivationGuard(MessengerState& state) {
     guardedState = &state;

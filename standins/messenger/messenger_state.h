@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <memory>
@@ -20,6 +21,27 @@ namespace sonarel::standin {
 // Event ids, as in the stand-in's type library.
 inline constexpr DISPID dispidOnIMWindowCreated = 0x1A0;
 inline constexpr DISPID dispidOnIMWindowDestroyed = 0x1A1;
+
+class MessengerState;
+
+// A window thread of the messenger's own, beside the thread of its
+// automation objects and of the host: conversations opened while it runs
+// live there.
+class ConversationThread {
+public:
+    explicit ConversationThread(MessengerState& state);
+    ConversationThread(const ConversationThread&) = delete;
+    ConversationThread& operator=(const ConversationThread&) = delete;
+    ~ConversationThread();
+    HWND create(const std::wstring& contact, int cascade);
+
+private:
+    static DWORD WINAPI run(void* self);
+    MessengerState& state_;
+    HWND factory_ = nullptr;
+    HANDLE ready_ = nullptr;
+    HANDLE thread_ = nullptr;
+};
 
 class MessengerState : public std::enable_shared_from_this<MessengerState> {
 public:
@@ -41,7 +63,9 @@ public:
     std::vector<ConversationInfo> openConversations() const;
     bool isConversation(HWND window) const;
 
-    // Called by the conversation windows.
+    // Called by the conversation windows, from whichever thread they live
+    // on; runs on the messenger's own thread.
+    void fromWindowThread(const std::function<void()>& call);
     void windowDestroyed(HWND window);
     void hotKeyPressed(HWND window);
     // Messages sent in conversations, which reached their contacts.
@@ -92,6 +116,11 @@ public:
     int nesting = 0;
     int deepestNesting = 0;
     bool refuseActivation = false;
+    // Conversations on a thread of their own, leaving their input unread
+    // for this long whenever they come to the front.
+    std::atomic<int> unreadMs{0};
+    std::atomic<bool> busy{false};
+    std::unique_ptr<ConversationThread> conversationThread;
     bool vtableOnlyEvents = false;
     // The foreground lock: the window in front and when it got there.
     bool lockForeground = false;
@@ -141,6 +170,8 @@ HWND createConversationWindow(MessengerState& state, const std::wstring& contact
 // A conversation window's input box.
 HWND inputBoxOf(HWND conversation);
 HWND createNotifierWindow(MessengerState& state);
+// Runs the call on the notifier's thread, waiting for it.
+void callOnNotifierThread(HWND notifier, const std::function<void()>& call);
 void postEventNotice(HWND notifier);
 // Asks the notifier to land the names in flight after the delay.
 void landNamesAfter(HWND notifier, DWORD milliseconds);

@@ -50,13 +50,16 @@ MessengerState::MessengerState(std::wstring signin, std::wstring friendly)
 
 MessengerState::~MessengerState() {
     closing_ = true;
-    for (auto& conversation : std::vector<Conversation>(conversations_)) DestroyWindow(conversation.window);
+    for (auto& conversation : std::vector<Conversation>(conversations_)) close(conversation.window);
+    conversationThread.reset();
     removeActivationGuard(activationHook_);
     if (notifier_) DestroyWindow(notifier_);
 }
 
 ComPtr<IDispatch> MessengerState::open(std::wstring contact) {
-    HWND window = createConversationWindow(*this, contact, cascade_++ % 8);
+    int cascade = cascade_++ % 8;
+    HWND window = conversationThread ? conversationThread->create(contact, cascade)
+                                     : createConversationWindow(*this, contact, cascade);
     if (!window) throw HResultError(HRESULT_FROM_WIN32(GetLastError()));
     ComPtr<IDispatch> object = makeConversationObject(weak_from_this(), window, contact);
     conversations_.push_back({window, std::move(contact), object});
@@ -73,8 +76,20 @@ ComPtr<IDispatch> MessengerState::openOrShow(std::wstring contact) {
     return it->object;
 }
 
+// A window of another thread is closed by that thread.
 void MessengerState::close(HWND window) {
-    if (isConversation(window)) DestroyWindow(window);
+    if (!isConversation(window)) return;
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+        DestroyWindow(window);
+    else
+        SendMessageW(window, WM_CLOSE, 0, 0);
+}
+
+void MessengerState::fromWindowThread(const std::function<void()>& call) {
+    if (GetWindowThreadProcessId(notifier_, nullptr) == GetCurrentThreadId())
+        call();
+    else
+        callOnNotifierThread(notifier_, call);
 }
 
 std::vector<ConversationInfo> MessengerState::openConversations() const {
@@ -290,6 +305,11 @@ std::vector<ConversationText> StandInMessenger::messagesToContacts() const { ret
 void StandInMessenger::onHotKey(HotKeyHandler handler) { state_->hotKey = std::move(handler); }
 
 void StandInMessenger::refuseActivation(bool refuse) { state_->refuseActivation = refuse; }
+
+void StandInMessenger::leaveInputUnread(std::chrono::milliseconds duration) {
+    state_->unreadMs = static_cast<int>(duration.count());
+    if (!state_->conversationThread) state_->conversationThread = std::make_unique<ConversationThread>(*state_);
+}
 
 // The window in front now counts as having taken the foreground now.
 void StandInMessenger::lockForeground(bool lock) {

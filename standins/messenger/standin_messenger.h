@@ -137,6 +137,11 @@ public:
     // Keeps the conversation windows from being activated, as a window
     // system that refuses to hand over the foreground would.
     void refuseActivation(bool refuse);
+    // Conversations opened from now on live on a window thread of their
+    // own, as a messenger's windows do beside the host's thread, and leave
+    // their input unread for this long whenever they come to the front, as
+    // a busy messenger's thread would.
+    void leaveInputUnread(std::chrono::milliseconds duration);
     // Refuses them the way the window system's foreground lock does: while
     // another program is in front, unless an input event arrived after
     // that program took the foreground.

@@ -1,5 +1,7 @@
 #include "standins/support/debug_trace.h"
 
+#include <algorithm>
+
 namespace sonarel {
 namespace {
 
@@ -47,6 +49,11 @@ std::vector<std::string> DebugTraceReader::linesStartingWith(const std::string& 
     for (auto& line : lines())
         if (line.starts_with(text)) found.push_back(line);
     return found;
+}
+
+bool DebugTraceReader::contains(const std::string& text) const {
+    auto all = lines();
+    return std::any_of(all.begin(), all.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 }  // namespace sonarel

@@ -27,6 +27,8 @@ public:
     std::vector<std::string> lines() const;
     // Lines so far that begin with the text.
     std::vector<std::string> linesStartingWith(const std::string& text) const;
+    // True once a line so far holds the text.
+    bool contains(const std::string& text) const;
 
 private:
     void read();

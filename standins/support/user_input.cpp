@@ -99,10 +99,12 @@ void closeMenu() {
     send(inputs);
 }
 
-bool inputQuiet() {
+bool inputQuiet() { return GetTickCount() - lastInputTick() > 1100; }
+
+DWORD lastInputTick() {
     LASTINPUTINFO last{};
     last.cbSize = sizeof(last);
-    return GetLastInputInfo(&last) && GetTickCount() - last.dwTime > 1100;
+    return GetLastInputInfo(&last) ? last.dwTime : GetTickCount();
 }
 
 }  // namespace sonarel

@@ -39,5 +39,7 @@ void moveMouseByNothing();
 // True when the window system has seen no input for over a second, so that
 // the plug-in no longer takes the user to be at work.
 bool inputQuiet();
+// The window system's last-input time: it moves when input is injected.
+DWORD lastInputTick();
 
 }  // namespace sonarel

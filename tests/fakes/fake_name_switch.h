@@ -101,11 +101,16 @@ public:
     int foregroundAttempts = 0;
     std::vector<std::string> log;
     UserActivity activity = UserActivity::idle;
+    // What the user begins while a window comes to the front.
+    std::map<WindowHandle, UserActivity> activityWhenInFront;
     bool fullScreen = false;
     // Refusals lifted once this process made the last input.
     bool lockedUntilInput = false;
 
-    UserActivity userActivity() override { return activity; }
+    UserActivity userActivity() override {
+        auto it = activityWhenInFront.find(foreground);
+        return it == activityWhenInFront.end() ? activity : it->second;
+    }
     bool fullScreenInFront() override { return fullScreen; }
     void claimLastInput() override {
         log.push_back("claim input");
@@ -126,9 +131,10 @@ public:
         if (pendingHides) log.push_back("finish hides");
         pendingHides = 0;
     }
-    bool pressHotKey() override {
-        log.push_back((refusesKeys ? "refused in " : "press in ") + std::to_string(foreground));
-        return !refusesKeys;
+    bool pressHotKey(WindowHandle into) override {
+        bool refused = refusesKeys || foreground != into;
+        log.push_back((refused ? "refused in " : "press in ") + std::to_string(foreground));
+        return !refused;
     }
 };
 
@@ -140,6 +146,7 @@ public:
     std::vector<std::wstring> writes;  // "path|name", as stored
     std::set<std::wstring> unwritable;  // value names whose writes fail
     std::set<std::wstring> unreadable;  // value names whose reads fail
+    std::function<void()> onWrite;      // what happens meanwhile
 
     std::int32_t readDword(std::wstring_view path, std::wstring_view name) override {
         auto it = values.find({std::wstring(path), std::wstring(name)});
@@ -185,6 +192,7 @@ public:
 
 private:
     bool write(std::wstring_view path, std::wstring_view name, Value data) {
+        if (onWrite) onWrite();
         if (unwritable.count(std::wstring(name))) return false;
         values[{std::wstring(path), std::wstring(name)}] = std::move(data);
         writes.push_back(std::wstring(path) + L"|" + std::wstring(name));

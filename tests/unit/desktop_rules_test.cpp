@@ -41,7 +41,10 @@ TEST(DesktopRules, TheUsersOwnLastInput) {
         {"own input that took 2 ms to arrive", std::pair<TickCount, TickCount>{9000, 9002}, 9002, 9100, 4099},
         {"an older stamp", {}, 4000, 9200, 4199},
         {"a stamp from the future", {}, 9900, 9300, 0},
-        {"own input across the wrap", std::pair<TickCount, TickCount>{0xFFFFFFFEu, 1}, 0, 70000, 60100},
+        {"own input across the wrap", std::pair<TickCount, TickCount>{0xFFFFFFFEu, 1}, 0, 70000, 60700},
+        {"the same stamp 25 days on", {}, 0, 70000 + 2160000000u, 2160060700u},
+        {"input 25 days after the last read", {}, 2160069900u, 70000 + 2160000000u, 100},
+        {"input before the wrap, read after it", {}, 0xFFFFFF00u, 0x100, 0x200},
     };
     for (const Step& step : steps) {
         if (step.own) clock.noteOwnInput(step.own->first, step.own->second);
@@ -50,6 +53,60 @@ TEST(DesktopRules, TheUsersOwnLastInput) {
     UserInputClock fresh;
     fresh.noteOwnInput(300, 300);
     EXPECT_EQ(fresh.sinceUserInput(300, 400), std::nullopt) << "no input of the user's seen yet";
+}
+
+// The extended session information, byte for byte as Windows gives it to a
+// 32-bit program: the level, four bytes of padding, then session id,
+// state and flags.
+TEST(DesktopRules, TheSessionAsWindowsLaysItOut) {
+    auto bytes = [](std::uint32_t level, std::uint32_t state, std::int32_t flags) {
+        std::vector<std::byte> info(24, std::byte{0xCC});
+        auto put = [&](std::size_t at, std::uint32_t value) {
+            for (std::size_t i = 0; i < 4; ++i) info[at + i] = std::byte(static_cast<unsigned char>(value >> (8 * i)));
+        };
+        put(0, level);
+        put(8, 1);  // the session id
+        put(12, state);
+        put(16, static_cast<std::uint32_t>(flags));
+        return info;
+    };
+    const WindowsVersion win7{6, 1}, win10{10, 0}, win8{6, 2};
+    constexpr std::uint32_t disconnected = 4;  // WTSDisconnected
+    struct Case {
+        const char* what;
+        std::vector<std::byte> info;
+        std::optional<WindowsVersion> version;
+        bool locked, notActive;
+    };
+    const Case cases[] = {
+        {"Windows 10, active", bytes(1, sessionActive, sessionFlagUnlocked), win10, false, false},
+        {"Windows 10, locked", bytes(1, sessionActive, sessionFlagLocked), win10, true, false},
+        {"Windows 8, locked", bytes(1, sessionActive, sessionFlagLocked), win8, true, false},
+        {"disconnected, lock not known", bytes(1, disconnected, -1), win10, false, true},
+        {"Windows 7, unlocked", bytes(1, sessionActive, sessionFlagLocked), win7, false, false},
+        {"Windows 7, locked", bytes(1, sessionActive, sessionFlagUnlocked), win7, true, false},
+        // A compatibility mode lowers what the program is told, not the
+        // version the system reports.
+        {"Windows 10 in Windows 7 compatibility mode, active", bytes(1, sessionActive, sessionFlagUnlocked), win10,
+         false, false},
+        {"version not known: the flag is not relied on", bytes(1, sessionActive, sessionFlagLocked), std::nullopt,
+         false, false},
+        {"another level", bytes(2, disconnected, sessionFlagLocked), win10, false, false},
+        {"cut short", std::vector<std::byte>(16, std::byte{0}), win10, false, false},
+        {"nothing", {}, win10, false, false},
+    };
+    for (const Case& c : cases) {
+        SessionFacts facts = sessionFacts(c.info, c.version);
+        EXPECT_EQ(facts.locked, c.locked) << c.what;
+        EXPECT_EQ(facts.notActive, c.notActive) << c.what;
+    }
+}
+
+TEST(DesktopRules, ShellStatesThatKeepTheForeground) {
+    const std::pair<std::int32_t, bool> cases[] = {
+        {0, false}, {1, false}, {2, true}, {3, true}, {4, true}, {5, false}, {6, false}, {7, false}, {99, false},
+    };
+    for (auto [state, fullScreen] : cases) EXPECT_EQ(shellSaysFullScreen(state), fullScreen) << state;
 }
 
 TEST(DesktopRules, AwayAndAtWorkReasons) {
@@ -116,7 +173,7 @@ TEST(DesktopRules, AWindowCoveringItsMonitor) {
 // that it shows.
 TEST(DesktopRules, TheAltTabChoice) {
     auto window = [](WindowHandle handle) {
-        return TopLevelWindow{handle, true, true, false, false, false, false, false, handle};
+        return TopLevelWindow{handle, true, true, false, false, false, false, false, handle, handle};
     };
     auto but = [&](WindowHandle handle, auto change) {
         TopLevelWindow w = window(handle);
@@ -140,8 +197,28 @@ TEST(DesktopRules, TheAltTabChoice) {
         {"no activation", {but(1, [](auto& w) { w.noActivate = true; }), window(2)}, 2},
         {"the task bar", {but(1, [](auto& w) { w.taskBar = true; }), window(2)}, 2},
         {"an owner whose dialog is its last active pop-up",
-         {but(1, [](auto& w) { w.rootOwnersLastActivePopup = 3; }), window(2)}, 2},
-        {"that dialog", {but(1, [](auto& w) { w.rootOwnersLastActivePopup = 3; }), window(3)}, 3},
+         {but(1, [](auto& w) { w.lastActivePopup = 3; }), window(2), but(3, [](auto& w) { w.rootOwner = 1; })}, 2},
+        {"that dialog", {but(1, [](auto& w) { w.lastActivePopup = 3; }), but(3, [](auto& w) { w.rootOwner = 1; })}, 3},
+        {"an owner whose last pop-up is hidden",
+         {but(1, [](auto& w) { w.lastActivePopup = 3; }), but(3, [](auto& w) {
+              w.rootOwner = 1;
+              w.visible = false;
+          })},
+         1},
+        {"past a hidden pop-up to its own last pop-up",
+         {but(1, [](auto& w) { w.lastActivePopup = 3; }), but(3, [](auto& w) {
+              w.rootOwner = 1;
+              w.visible = false;
+              w.lastActivePopup = 4;
+          }),
+          but(4, [](auto& w) { w.rootOwner = 1; })},
+         4},
+        {"a chain that loops", {but(1, [](auto& w) { w.lastActivePopup = 3; }), but(3, [](auto& w) {
+              w.rootOwner = 1;
+              w.visible = false;
+              w.lastActivePopup = 1;
+          })},
+         1},
         {"nothing Alt+Tab shows", {but(1, [](auto& w) { w.toolWindow = true; })}, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(altTabChoice(c.zOrder, 9), c.choice) << c.what;
@@ -157,8 +234,19 @@ TEST(DesktopRules, KeysThatWentDownAreLetGo) {
         {{alt, true}},                // "0" went up again
         {},                           // all taken
     };
-    for (std::size_t taken = 0; taken < releases.size(); ++taken)
+    for (std::size_t taken = 0; taken < releases.size(); ++taken) {
         EXPECT_EQ(releasesAfterPartialInput(hotKey, taken), releases[taken]) << taken;
+        // A sender that takes that many: the releases go out at once.
+        std::vector<std::vector<KeyEvent>> sent;
+        bool all = pressKeys(hotKey, [&](const std::vector<KeyEvent>& batch) {
+            sent.push_back(batch);
+            return sent.size() == 1 ? taken : batch.size();
+        });
+        EXPECT_EQ(all, taken == hotKey.size()) << taken;
+        auto expected = releases[taken].empty() ? std::vector<std::vector<KeyEvent>>{hotKey}
+                                                : std::vector<std::vector<KeyEvent>>{hotKey, releases[taken]};
+        EXPECT_EQ(sent, expected) << taken;
+    }
 }
 
 }  // namespace

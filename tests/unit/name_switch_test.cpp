@@ -40,6 +40,7 @@ protected:
 // to the command conversation: the host would send the user's draft with
 // the quick text. The window in front gets the keyboard back.
 TEST_F(NameSwitchTest, TheKeysGoToTheCommandConversationWhateverIsInFront) {
+    messenger.recorded = {{42, L"bob@example.test"}, {7, L"Debug.Window"}};
     for (WindowHandle front : {WindowHandle{42}, WindowHandle{5}, WindowHandle{0}}) {
         FakeWindowSystem screen;
         screen.foreground = front;
@@ -173,6 +174,13 @@ TEST_F(NameSwitchTest, ConversationThatCannotComeToTheFrontIsHiddenWithoutKeys) 
     EXPECT_EQ(windows.log, (std::vector<std::string>{"claim input", "hide 7"}));
     EXPECT_GE(windows.foregroundAttempts, 1);
     EXPECT_LE(windows.foregroundAttempts, BringToFrontLimit{}.attempts);
+
+    // The user brings another window forward while the entry is written.
+    FakeWindowSystem screen;
+    registry.onWrite = [&] { screen.foreground = 42; };
+    NameSwitch switcher{settings, messenger, screen, registry};
+    EXPECT_EQ(switcher.changeName(), SendOutcome::notInFront);
+    EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 7"}));
 }
 
 TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
@@ -196,6 +204,7 @@ TEST_F(NameSwitchTest, TheUserAtWorkOrAwayIsNeverInterrupted) {
         bool recorded;
         SendOutcome outcome;
         std::vector<std::string> log;
+        bool beginsOnceInFront = false;  // as the conversation comes to the front
     };
     const Case cases[] = {
         {"away", UserActivity::away, false, true, SendOutcome::userAway, {}},
@@ -210,20 +219,25 @@ TEST_F(NameSwitchTest, TheUserAtWorkOrAwayIsNeverInterrupted) {
         {"full screen, nothing open", UserActivity::idle, true, false, SendOutcome::fullScreenInFront, {}},
         {"foreground locked", UserActivity::idle, false, true, SendOutcome::sent,
          {"claim input", "press in 7", "hide 7"}},
+        {"typing begun meanwhile", UserActivity::typing, false, true, SendOutcome::userTyping,
+         {"claim input", "hide 7"}, true},
+        {"Shift held meanwhile", UserActivity::keyHeld, false, true, SendOutcome::keyHeld, {"claim input", "hide 7"},
+         true},
     };
     for (const Case& c : cases) {
         FakeMessenger user;
         if (c.recorded) user.recorded = {{7, L"Debug.Window"}};
         FakeRegistry store;
         FakeWindowSystem screen;
-        screen.activity = c.activity;
+        screen.activity = c.beginsOnceInFront ? UserActivity::idle : c.activity;
+        if (c.beginsOnceInFront) screen.activityWhenInFront = {{7, c.activity}};
         screen.fullScreen = c.fullScreen;
         screen.refusesForeground = {7};
         screen.lockedUntilInput = true;
         NameSwitch switcher{settings, user, screen, store};
         EXPECT_EQ(switcher.changeName(), c.outcome) << c.what;
         EXPECT_EQ(screen.log, c.log) << c.what;
-        EXPECT_EQ(screen.foregroundAttempts > 0, c.outcome == SendOutcome::sent) << c.what;
+        EXPECT_EQ(screen.foregroundAttempts > 0, c.outcome == SendOutcome::sent || c.beginsOnceInFront) << c.what;
         EXPECT_TRUE(user.openedWith.empty()) << c.what;
         EXPECT_EQ(store.writes.empty(), c.outcome != SendOutcome::sent) << c.what << ": stored only when pressed";
     }

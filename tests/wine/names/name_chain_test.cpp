@@ -39,6 +39,7 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
         std::function<void(StandInPlayer&)> letGo;
         int userKeys;
         bool waits = true;
+        const char* reason = nullptr;  // as the trace gives it
     };
     auto typeFor = [](Chain& chain, int keys) {
         for (int i = 0; i < keys; ++i) {
@@ -75,10 +76,18 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
              ASSERT_TRUE(chain.passTicks(3));
          },
          [](StandInPlayer&) { closeMenu(); }, 2},
+        // The menu bar made active, no drop-down open.
+        {"the menu bar made active with F10", [](Chain&, StandInPlayer&) {},
+         [](Chain& chain) {
+             typeKey(VK_F10);
+             ASSERT_TRUE(chain.passTicks(3));
+         },
+         [](StandInPlayer&) { typeKey(VK_ESCAPE); }, 1, true, "listening name waits: a menu"},
     };
     for (const Case& c : cases) {
         onNewApartmentThread([&] {
             SCOPED_TRACE(c.what);
+            DebugTraceReader trace;
             Chain chain;
             StandInPlayer desk;
             chain.player.show(L"");  // no title yet: nothing to decide
@@ -97,15 +106,9 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
             std::string expected = "ok keys=" + std::to_string(c.userKeys) + " front=document";
             EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s)) << desk.reply("desk");
             EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
+            if (c.reason) EXPECT_TRUE(trace.contains(c.reason));
         });
     }
-}
-
-DWORD lastInputStamp() {
-    LASTINPUTINFO last{};
-    last.cbSize = sizeof(last);
-    GetLastInputInfo(&last);
-    return last.dwTime;
 }
 
 // A user away from the desk gets no input of the plug-in's, so that the
@@ -119,13 +122,13 @@ TEST(NameChain, NothingIsInjectedWhileTheUserIsAway) {
         desk.run("work");  // after the player, whose window takes the front as it opens
         chain.startPlugin();
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
-        ASSERT_TRUE(waitUntil([] { return GetTickCount() - lastInputStamp() > 61000; }, 75s));
+        ASSERT_TRUE(waitUntil([] { return GetTickCount() - lastInputTick() > 61000; }, 75s));
 
-        const DWORD lastInput = lastInputStamp();
+        const DWORD lastInput = lastInputTick();
         chain.player.show(L"1. First Song - Winamp [Stopped]");
         ASSERT_TRUE(chain.passTicks(3));
         EXPECT_EQ(chain.messenger.friendlyName(), kListeningName) << "the plain name waits";
-        EXPECT_EQ(lastInputStamp(), lastInput) << "nothing injected";
+        EXPECT_EQ(lastInputTick(), lastInput) << "nothing injected";
         EXPECT_TRUE(chain.messenger.conversations().size() == 1 && !chain.anyVisible(chain.commandConversations()));
 
         typeKey(VK_SHIFT);  // the user is back
@@ -273,6 +276,16 @@ TEST(NameChain, ClosingThePlayerRestoresThePlainName) {
     });
 }
 
+// The user's conversation with a contact in front, a draft in its box; null
+// when it did not come to be.
+HWND userWritesToBob(Chain& chain, const std::wstring& draft) {
+    HWND bob = chain.messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    if (!waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s)) return nullptr;
+    typeText(draft);
+    return waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s) ? bob : nullptr;
+}
+
 // The user writes to a contact and stops in the middle of a sentence: the
 // name follows through the hidden conversation, never the user's, so the
 // contact gets nothing, and the draft, its caret and the keyboard are as
@@ -282,12 +295,9 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
         Chain chain;
         chain.player.show(L"");  // opened first: it takes the front as it opens
         chain.startPlugin();
-        HWND bob = chain.messenger.openConversation(L"bob@example.test");
-        SetForegroundWindow(bob);
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s));
         const std::wstring draft = L"see you at";
-        typeText(draft);
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s));
+        HWND bob = userWritesToBob(chain, draft);
+        ASSERT_TRUE(bob);
 
         chain.player.show(L"1. First Song - Winamp");
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
@@ -303,6 +313,30 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
         typeText(L" 5");  // the user goes on where they stopped
         EXPECT_TRUE(waitUntil([&] { return chain.messenger.draft(bob) == draft + L" 5"; }, 2s));
         EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
+    });
+}
+
+// The messenger's conversations live on a thread of their own, busy for
+// 300 ms whenever one comes to the front: the keys wait unread in its queue.
+// The user's conversation gets the keyboard back only once the command
+// conversation has read them, so the draft is not sent with the command.
+TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
+    onNewApartmentThread([] {
+        Chain chain;
+        chain.messenger.leaveInputUnread(300ms);
+        chain.player.show(L"");
+        chain.startPlugin();
+        const std::wstring draft = L"see you at";
+        HWND bob = userWritesToBob(chain, draft);
+        ASSERT_TRUE(bob);
+
+        chain.player.show(L"1. First Song - Winamp");
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+        EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
+        EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
+        EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); }, 3s));
+        EXPECT_EQ(chain.messenger.draft(bob), draft);
+        EXPECT_EQ(chain.player.strayHotKeys(), 0);
     });
 }
 

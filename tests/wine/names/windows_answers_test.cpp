@@ -1,0 +1,60 @@
+// The whole chain with the answers Windows gives where Wine answers
+// otherwise: the plug-in DLL's imports are replaced, one consistent desktop
+// at a time. Where the user is away or a presentation or game has the
+// screen, nothing is opened, stored, sent or injected; once that ends, the
+// name follows within two seconds.
+#include <gtest/gtest.h>
+
+#include "standins/support/user_input.h"
+#include "standins/support/windows_answers.h"
+#include "tests/wine/names/chain_support.h"
+#include "tests/wine/support/plugin_environment.h"
+
+namespace sonarel::testing {
+namespace {
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new PluginEnvironment);
+
+using standin::WindowsAnswers;
+using standin::WindowsPicture;
+namespace pictures = standin::pictures;
+
+std::string narrow(const wchar_t* text) { return std::string(text, text + wcslen(text)); }
+
+TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
+    const WindowsPicture cases[] = {
+        pictures::windows10Active(), pictures::windows11Locked(), pictures::disconnected(),
+        pictures::windows7Unlocked(), pictures::windows7Locked(), pictures::compatibilityMode(),
+        pictures::presentation(),     pictures::game(),
+    };
+    for (const WindowsPicture& picture : cases) {
+        onNewApartmentThread([&] {
+            SCOPED_TRACE(narrow(picture.name));
+            Chain chain;
+            chain.player.show(L"");
+            chain.startPlugin();
+            WindowsAnswers answers(L"SonarelPL.dll", picture);
+            ASSERT_EQ(answers.replaced().size(), 7u) << "every import of the list but GetVersionExW";
+            ASSERT_TRUE(waitForInputQuiet());
+            const DWORD lastInput = lastInputTick();
+            chain.player.show(L"1. First Song - Winamp");
+            if (picture.waits()) {
+                ASSERT_TRUE(chain.passTicks(3));
+                EXPECT_TRUE(chain.host.sent().empty());
+                EXPECT_TRUE(chain.messenger.conversations().empty()) << "not even opened";
+                EXPECT_EQ(lastInputTick(), lastInput) << "nothing injected";
+                // The session unlocks, the presentation or the game ends.
+                answers.show(picture.major == 6 ? pictures::windows7Unlocked() : pictures::windows11Unlocked());
+            }
+            const DWORD from = GetTickCount();
+            ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, 5s));
+            // The first switch opens the command conversation and sends on the
+            // tick that sees it reported.
+            EXPECT_LE(GetTickCount() - from, 2100u);
+            EXPECT_EQ(chain.player.strayHotKeys(), 0);
+        });
+    }
+}
+
+}  // namespace
+}  // namespace sonarel::testing
