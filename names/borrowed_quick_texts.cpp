@@ -22,8 +22,10 @@ std::vector<std::wstring> borrowedFrom() {
     for (DWORD index = 0;; ++index) {
         DWORD length = static_cast<DWORD>(std::size(name));
         LSTATUS status = RegEnumValueW(section.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) continue;
+        // A name too long for the buffer is no kept value's; any other
+        // error would repeat for every index that follows.
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
         std::wstring_view value(name, length);
         if (value.starts_with(prefix)) signins.emplace_back(value.substr(prefix.size()));
     }
