@@ -43,8 +43,7 @@ bool QuickTextLoan::borrow(std::wstring_view signinName, std::wstring_view comma
         std::optional<RegistryValue> message = registry_.read(*path, messageValue);
         std::optional<KeptQuickText> loan = kept(signinName);
         // A text the user wrote since the last command is the one to keep.
-        bool ours = holdsText(message, loan ? loan->written : std::wstring()) || holdsNameCommand(message);
-        if (!loan || !ours) {
+        if (!loan || !(holdsText(message, loan->written) || holdsNameCommand(message))) {
             if (holdsNameCommand(message)) message.reset();
             loan = KeptQuickText{std::move(message), registry_.read(*path, autoSendValue), {}};
         }
