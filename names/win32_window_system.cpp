@@ -306,8 +306,11 @@ void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForegroun
         if (HWND next = windowToReactivate(handle, previous)) SetForegroundWindow(next);
     });
     pendingHide_ = hideNow;
-    if (!std::exchange(keysPressed_, false)) keyReads.stop();
-    afterKeysRead(handle, hideNow, keyReads.watching() ? GetTickCount() : GetTickCount() - keysReadFallbackMs);
+    // Keys pressed wait until they are read, or the fallback time where that
+    // cannot be watched; without keys the hide runs at once.
+    bool pressed = std::exchange(keysPressed_, false);
+    if (!pressed) keyReads.stop();
+    afterKeysRead(handle, hideNow, pressed ? GetTickCount() : GetTickCount() - keysReadFallbackMs);
 }
 
 void Win32WindowSystem::finishPendingHide() { runOnce(std::exchange(pendingHide_, nullptr)); }
