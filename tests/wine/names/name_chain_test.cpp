@@ -322,6 +322,7 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
 // conversation has read them, so the draft is not sent with the command.
 TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
     onNewApartmentThread([] {
+        DebugTraceReader trace;
         Chain chain;
         chain.messenger.leaveInputUnread(300ms);
         chain.player.show(L"");
@@ -331,7 +332,8 @@ TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
         ASSERT_TRUE(bob);
 
         chain.player.show(L"1. First Song - Winamp");
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch))
+            << ::testing::PrintToString(trace.linesStartingWith("Sonarel: "));
         EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
         EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
         EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); }, 3s));
