@@ -285,7 +285,18 @@ constexpr std::array<KeyEvent, 4> hotKeyBatch{{{VK_MENU, false}, {'0', false}, {
 
 WindowHandle Win32WindowSystem::foregroundWindow() { return fromHandle(GetForegroundWindow()); }
 
-void Win32WindowSystem::setForegroundWindow(WindowHandle window) { SetForegroundWindow(toHandle(window)); }
+// A messenger whose thread is busy takes the activation only once it is
+// free again: the request waits for the thread to answer (a bounded wait,
+// at once when it is this thread or free), so that the short bring-to-front
+// is not spent while the activation sits unread in its queue.
+constexpr UINT busyThreadWaitMs = 500;
+
+void Win32WindowSystem::setForegroundWindow(WindowHandle window) {
+    HWND handle = toHandle(window);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(handle, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, busyThreadWaitMs, &ignored);
+    SetForegroundWindow(handle);
+}
 
 bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }
 
