@@ -13,7 +13,10 @@ DebugTraceReader::DebugTraceReader() {
     // Writers serialise on the mutex and wait for the buffer to be ready.
     mutex_.reset(CreateMutexW(nullptr, FALSE, L"DBWinMutex"));
     mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bufferSize, L"DBWIN_BUFFER"));
-    if (!mapping_ || GetLastError() == ERROR_ALREADY_EXISTS) return;
+    // Another reader has the buffer: holding it open as well would leave
+    // every writer waiting its full timeout for a reader that never reads.
+    if (mapping_ && GetLastError() == ERROR_ALREADY_EXISTS) mapping_.reset();
+    if (!mapping_) return;
     bufferReady_.reset(CreateEventW(nullptr, FALSE, TRUE, L"DBWIN_BUFFER_READY"));
     dataReady_.reset(CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY"));
     buffer_ = static_cast<const char*>(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, bufferSize));

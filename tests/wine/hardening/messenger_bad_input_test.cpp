@@ -50,10 +50,12 @@ TEST(MessengerBadInput, EveryMemberAnsweringBadlyLosesNothing) {
         {Member::FirstContact, {Answer::failure, Answer::nothing, Answer::number}},
         {Member::SigninName, {Answer::failure, Answer::number, Answer::object, Answer::nothing}},
     };
+    DebugTraceReader trace;
     for (const Case& c : cases) {
         for (Answer how : c.answers) {
             const std::string what = nameOf(c.member, how);
             onNewApartmentThread([&] {
+                TraceShownOnFailure shown(trace);
                 DirectChain chain;
                 Titles titles;
                 // Half the cases start with the command conversation open,

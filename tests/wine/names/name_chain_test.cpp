@@ -106,7 +106,9 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
             std::string expected = "ok keys=" + std::to_string(c.userKeys) + " front=document";
             EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s)) << desk.reply("desk");
             EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
-            if (c.reason) EXPECT_TRUE(trace.contains(c.reason));
+            if (c.reason) {
+                EXPECT_TRUE(trace.contains(c.reason));
+            }
         });
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <iostream>
 #include <thread>
 
 #include "settings/settings_store.h"
@@ -49,6 +50,30 @@ void keepUserPresent() {
     moveMouseByNothing();
     lastMove = Clock::now();
     waitForInputQuiet();
+}
+
+namespace {
+
+int failuresSoFar() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!test) return 0;
+    int failures = 0;
+    for (int i = 0; i < test->result()->total_part_count(); ++i)
+        failures += test->result()->GetTestPartResult(i).failed() ? 1 : 0;
+    return failures;
+}
+
+}  // namespace
+
+TraceShownOnFailure::TraceShownOnFailure(const DebugTraceReader& trace)
+    : trace_(trace), firstLine_(trace.lines().size()), failuresBefore_(failuresSoFar()) {}
+
+TraceShownOnFailure::~TraceShownOnFailure() {
+    if (failuresSoFar() == failuresBefore_) return;
+    auto lines = trace_.lines();
+    std::cout << "The plug-in's trace meanwhile:\n";
+    for (std::size_t i = firstLine_; i < lines.size(); ++i) std::cout << "  " << lines[i];
+    std::cout.flush();
 }
 
 void pumpMessagesFor(std::chrono::milliseconds duration) {

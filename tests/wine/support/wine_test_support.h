@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/com.h"
+#include "standins/support/debug_trace.h"
 #include "standins/support/piped_process.h"
 #include "common/win32.h"
 
@@ -30,6 +31,21 @@ bool waitForInputQuiet(std::chrono::milliseconds deadline = 5s);
 // on for longer moves the mouse by nothing every half minute, as a person
 // at the desk would, and lets it rest for a second.
 void keepUserPresent();
+
+// Prints the plug-in's trace lines written during its life when a check
+// failed meanwhile: a failure then says what the plug-in decided.
+class TraceShownOnFailure {
+public:
+    explicit TraceShownOnFailure(const DebugTraceReader& trace);
+    TraceShownOnFailure(const TraceShownOnFailure&) = delete;
+    TraceShownOnFailure& operator=(const TraceShownOnFailure&) = delete;
+    ~TraceShownOnFailure();
+
+private:
+    const DebugTraceReader& trace_;
+    std::size_t firstLine_;
+    int failuresBefore_;
+};
 
 // Pumps messages for a while; for checking that something does NOT happen.
 void pumpMessagesFor(std::chrono::milliseconds duration);
