@@ -77,8 +77,7 @@ struct DesktopFacts {
     bool shellSaysNotPresent = false;
 };
 
-// The Windows version as the system reports it, which a compatibility mode
-// does not lower.
+// The Windows version as the system reports it.
 struct WindowsVersion {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;
@@ -93,7 +92,7 @@ inline constexpr std::size_t sessionStateOffset = 12;
 inline constexpr std::size_t sessionFlagsOffset = 16;
 inline constexpr std::uint32_t sessionActive = 0;      // WTSActive
 inline constexpr std::int32_t sessionFlagLocked = 0;   // WTS_SESSIONSTATE_LOCK
-inline constexpr std::int32_t sessionFlagUnlocked = 1;
+inline constexpr std::int32_t sessionFlagUnlocked = 1;  // WTS_SESSIONSTATE_UNLOCK
 
 struct SessionFacts {
     bool locked = false;
@@ -101,8 +100,11 @@ struct SessionFacts {
 };
 
 // The session from those bytes. Windows 7 and Server 2008 R2 (6.1) report
-// the lock flag the other way round; where the version is not known the
-// flag is not relied on. What cannot be read counts as present.
+// the lock flag the other way round, and a program in Windows 7
+// compatibility mode may be told 6.1 on a later Windows: where the version
+// says 6.1, or is not known, the flag is not relied on, and a lock is seen
+// by the input desktop and the shell's state instead. What cannot be read
+// counts as present.
 SessionFacts sessionFacts(std::span<const std::byte> info, std::optional<WindowsVersion> version);
 
 // The shell's notification state (SHQueryUserNotificationState).

@@ -85,9 +85,9 @@ HRESULT WINAPI windowAttribute(HWND window, DWORD attribute, PVOID value, DWORD 
 
 LONG WINAPI rtlGetVersion(RTL_OSVERSIONINFOW* version) {
     WindowsPicture picture = now();
-    version->dwMajorVersion = picture.major;
-    version->dwMinorVersion = picture.minor;
-    version->dwBuildNumber = picture.build;
+    version->dwMajorVersion = picture.rtlVersionTold ? picture.toldMajor : picture.major;
+    version->dwMinorVersion = picture.rtlVersionTold ? picture.toldMinor : picture.minor;
+    version->dwBuildNumber = picture.rtlVersionTold && picture.toldMajor == 6 ? 7601 : picture.build;
     version->dwPlatformId = VER_PLATFORM_WIN32_NT;
     return 0;  // STATUS_SUCCESS
 }
@@ -215,6 +215,7 @@ WindowsPicture compatibilityMode() {
     p.name = L"Windows 10, Windows 7 compatibility mode";
     p.toldMajor = 6;
     p.toldMinor = 1;
+    p.rtlVersionTold = true;
     return p;
 }
 

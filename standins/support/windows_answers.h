@@ -19,6 +19,9 @@ struct WindowsPicture {
     DWORD major = 10, minor = 0, build = 19045;
     // GetVersionExW: what a compatibility mode tells the program.
     DWORD toldMajor = 10, toldMinor = 0;
+    // The compatibility mode lowers RtlGetVersion's answer as well (it
+    // rewrites the version the process holds).
+    bool rtlVersionTold = false;
     // The extended session information.
     DWORD sessionState = 0;  // WTSActive
     LONG sessionFlags = 1;   // WTS_SESSIONSTATE_UNLOCK

@@ -83,12 +83,12 @@ TEST(DesktopRules, TheSessionAsWindowsLaysItOut) {
         {"Windows 10, locked", bytes(1, sessionActive, sessionFlagLocked), win10, true, false},
         {"Windows 8, locked", bytes(1, sessionActive, sessionFlagLocked), win8, true, false},
         {"disconnected, lock not known", bytes(1, disconnected, -1), win10, false, true},
-        {"Windows 7, unlocked", bytes(1, sessionActive, sessionFlagLocked), win7, false, false},
-        {"Windows 7, locked", bytes(1, sessionActive, sessionFlagUnlocked), win7, true, false},
-        // A compatibility mode lowers what the program is told, not the
-        // version the system reports.
-        {"Windows 10 in Windows 7 compatibility mode, active", bytes(1, sessionActive, sessionFlagUnlocked), win10,
-         false, false},
+        // 6.1: a real Windows 7 reports the flag the other way round, a
+        // later one in Windows 7 compatibility mode may not; neither is
+        // relied on, the input desktop tells the lock.
+        {"6.1, flag reads locked", bytes(1, sessionActive, sessionFlagLocked), win7, false, false},
+        {"6.1, flag reads unlocked", bytes(1, sessionActive, sessionFlagUnlocked), win7, false, false},
+        {"6.1, disconnected", bytes(1, disconnected, sessionFlagUnlocked), win7, false, true},
         {"version not known: the flag is not relied on", bytes(1, sessionActive, sessionFlagLocked), std::nullopt,
          false, false},
         {"another level", bytes(2, disconnected, sessionFlagLocked), win10, false, false},
