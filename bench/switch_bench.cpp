@@ -60,7 +60,7 @@ public:
     void hide(WindowHandle window, WindowHandle previousForeground) override {
         real_.hide(window, previousForeground);
     }
-    void finishPendingHide() override { real_.finishPendingHide(); }
+    bool finishPendingHide() override { return real_.finishPendingHide(); }
     bool pressHotKey(WindowHandle into) override {
         marks_.press = nowMicroseconds();
         return real_.pressHotKey(into);

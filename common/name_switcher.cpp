@@ -17,6 +17,7 @@ std::wstring_view describe(SendOutcome outcome) {
     case SendOutcome::conversationUnreadable: return L"pending: the command conversation could not be read";
     case SendOutcome::notInFront: return L"pending: the conversation could not come to the front";
     case SendOutcome::keysRefused: return L"pending: the window system refused the keys";
+    case SendOutcome::lastKeysUnread: return L"pending: the command conversation has not read the last keys";
     case SendOutcome::messengerUnavailable: return L"pending: the messenger is not available";
     case SendOutcome::userAway: return L"waits: the user is away";
     case SendOutcome::userTyping: return L"waits: the user is typing";

@@ -20,6 +20,7 @@ enum class SendOutcome {
     conversationUnreadable,  // the command conversation's window could not be read
     notInFront,              // the conversation could not be brought to the front
     keysRefused,             // the window system injected fewer keys than given
+    lastKeysUnread,          // the command conversation in front has not read the last keys yet
     messengerUnavailable,    // no conversation could be opened
     // The user is at work or away; nothing was touched.
     userAway,            // no input for a minute, or the session locked or elsewhere

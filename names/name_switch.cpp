@@ -148,7 +148,11 @@ ShowingName NameSwitch::nameShowing() {
 // a contact. An older command is never sent again in its place: a restore
 // must not send the listening name, nor a switch the plain one.
 SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice* listening) {
-    tracingFailure(L"finishing the last hide", [&] { windows_.finishPendingHide(); });
+    // Hiding the conversation before its thread has read our last keys
+    // would pass them to the window that gets the keyboard next.
+    bool lastHideDone = true;
+    tracingFailure(L"finishing the last hide", [&] { lastHideDone = windows_.finishPendingHide(); });
+    if (!lastHideDone) return SendOutcome::lastKeysUnread;
     // Nothing is stored, pressed, opened or brought forward while the user
     // is at work or away.
     if (auto waiting = waitForTheUser()) return *waiting;

@@ -76,7 +76,9 @@ public:
     virtual void hide(WindowHandle window, WindowHandle previousForeground) = 0;
     // Runs a hide still waiting from an earlier switch now, so that it does
     // not hand the keyboard back in the middle of the next one.
-    virtual void finishPendingHide() = 0;
+    // Runs the last hide now, unless the conversation in front may still
+    // hold unread keys of ours: then false, and the hide waits for them.
+    virtual bool finishPendingHide() = 0;
     // Presses Alt+0 in the window, which must be in front, and returns at
     // once. False when it is not in front, or when the window system took
     // fewer keys than it was given; then the keys that went down are let go

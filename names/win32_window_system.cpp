@@ -30,6 +30,7 @@ WindowHandle fromHandle(HWND window) { return static_cast<WindowHandle>(reinterp
 // read the last of them. Where that cannot be watched, it waits this long.
 constexpr DWORD keysReadFallbackMs = 2000;
 constexpr unsigned keysReadPollMs = 10;
+constexpr unsigned keysReadSlowPollMs = 250;
 
 // The plug-in's own keys carry this mark, which tells them from the user's.
 constexpr ULONG_PTR ownKeyMark = 0x536E726C;
@@ -162,9 +163,8 @@ static_assert(offsetof(SessionInfoEx, data) == sessionIdOffset);
 static_assert(offsetof(SessionInfoEx, data.level1.sessionState) == sessionStateOffset);
 static_assert(offsetof(SessionInfoEx, data.level1.sessionFlags) == sessionFlagsOffset);
 
-// The version the system reports, which a compatibility mode does not
-// lower as it lowers GetVersionExW's answer. Resolved at run time: it is
-// ntdll's, and no import library of the toolchain declares it.
+// The version the system reports. Resolved at run time: it is ntdll's,
+// and no import library of the toolchain declares it.
 std::optional<WindowsVersion> systemVersion() {
     using RtlGetVersionCall = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -267,12 +267,15 @@ void runOnce(const std::shared_ptr<std::function<void()>>& action) {
 // keys went elsewhere (another window took the foreground), or the window
 // is gone. Without a watch it runs after the fallback time; with one, never
 // while the conversation in front may still hold unread keys of ours.
+// A messenger that stops answering may leave them unread for long: the
+// watch then looks less often.
 void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, DWORD since) {
     if (!action || !*action) return;
     bool late = GetTickCount() - since >= keysReadFallbackMs;
     bool done = keyReads.read() || !IsWindow(window) || (late && !keyReads.watching()) ||
                 (late && GetForegroundWindow() != window);
-    if (done || !runOnceAfter(keysReadPollMs, [window, action, since] { afterKeysRead(window, action, since); })) {
+    unsigned poll = late ? keysReadSlowPollMs : keysReadPollMs;
+    if (done || !runOnceAfter(poll, [window, action, since] { afterKeysRead(window, action, since); })) {
         keyReads.stop();
         runOnce(action);
     }
@@ -316,15 +319,24 @@ void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForegroun
         if (!hadTheKeyboard && front && front != handle && front != GetDesktopWindow()) return;
         if (HWND next = windowToReactivate(handle, previous)) SetForegroundWindow(next);
     });
-    pendingHide_ = hideNow;
     // Keys pressed wait until they are read, or the fallback time where that
     // cannot be watched; without keys the hide runs at once.
     bool pressed = std::exchange(keysPressed_, false);
     if (!pressed) keyReads.stop();
-    afterKeysRead(handle, hideNow, pressed ? GetTickCount() : GetTickCount() - keysReadFallbackMs);
+    pendingHide_ = hideNow;
+    pendingWindow_ = window;
+    pendingSince_ = pressed ? GetTickCount() : GetTickCount() - keysReadFallbackMs;
+    afterKeysRead(handle, hideNow, pendingSince_);
 }
 
-void Win32WindowSystem::finishPendingHide() { runOnce(std::exchange(pendingHide_, nullptr)); }
+bool Win32WindowSystem::finishPendingHide() {
+    HWND window = toHandle(pendingWindow_);
+    if (pendingHide_ && *pendingHide_ && !keyReads.read() && IsWindow(window) && GetForegroundWindow() == window &&
+        (keyReads.watching() || GetTickCount() - pendingSince_ < keysReadFallbackMs))
+        return false;
+    runOnce(std::exchange(pendingHide_, nullptr));
+    return true;
+}
 
 // The foreground is checked once more right before the keys, and the watch
 // for their reading set before they can be read. Another program's input,

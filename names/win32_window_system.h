@@ -15,7 +15,7 @@ public:
     bool exists(WindowHandle window) override;
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
-    void finishPendingHide() override;
+    bool finishPendingHide() override;
     bool pressHotKey(WindowHandle into) override;
     UserActivity userActivity() override;
     bool fullScreenInFront() override;
@@ -24,6 +24,8 @@ public:
 private:
     // Shared with its timer; whichever runs it first leaves it empty.
     std::shared_ptr<std::function<void()>> pendingHide_;
+    WindowHandle pendingWindow_ = 0;
+    unsigned long pendingSince_ = 0;  // when its keys went in (GetTickCount)
     // Keys went in since the last hide, and the hide waits for their reading.
     bool keysPressed_ = false;
 };

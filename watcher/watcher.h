@@ -77,7 +77,7 @@ struct PendingDecision {
     int confirmationsLeft = 0;
     // Sends of this decision that did not show, and when the next one is due.
     int unconfirmedSends = 0;
-    std::optional<WatchClock::time_point> nextTry;
+    std::optional<WatchClock::time_point> nextTry{};
 };
 
 // The keys went in, but only the name showing tells that the host sent it:

@@ -97,6 +97,7 @@ public:
     std::set<WindowHandle> refusesForeground;
     std::set<WindowHandle> gone;  // windows that no longer exist
     bool refusesKeys = false;
+    bool keysUnread = false;  // the conversation in front has not read the last keys
     int pendingHides = 0;  // hides not run yet
     int foregroundAttempts = 0;
     std::vector<std::string> log;
@@ -127,9 +128,11 @@ public:
         if (foreground == window) foreground = previousForeground;
         ++pendingHides;
     }
-    void finishPendingHide() override {
+    bool finishPendingHide() override {
+        if (keysUnread) return false;
         if (pendingHides) log.push_back("finish hides");
         pendingHides = 0;
+        return true;
     }
     bool pressHotKey(WindowHandle into) override {
         bool refused = refusesKeys || foreground != into;

@@ -66,9 +66,15 @@ TEST_F(NameSwitchTest, RecordedCommandConversationIsBroughtToFrontPressedAndHidd
     // The first match is used; a window whose contact cannot be read is skipped.
     EXPECT_EQ(windows.log, (std::vector<std::string>{"press in 7", "hide 7"}));
     EXPECT_TRUE(messenger.openedWith.empty());
-    // The hide still waiting runs before the next switch begins.
+    // While the conversation in front has not read those keys, the next
+    // switch touches nothing; the hide still waiting runs before it begins.
     messenger.friendlyName = L"Ann";
     windows.log.clear();
+    windows.keysUnread = true;
+    EXPECT_EQ(names.changeName(), SendOutcome::lastKeysUnread);
+    EXPECT_TRUE(windows.log.empty());
+    EXPECT_EQ(message(), L"/name Ann");
+    windows.keysUnread = false;
     EXPECT_EQ(names.changeName(), SendOutcome::sent);
     EXPECT_EQ(windows.log, (std::vector<std::string>{"finish hides", "press in 7", "hide 7"}));
 }

@@ -267,7 +267,7 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
                                   SendOutcome::quickTextNotKept, SendOutcome::recordNotStored,
                                   SendOutcome::conversationOpened, SendOutcome::conversationUnreadable,
                                   SendOutcome::notInFront, SendOutcome::keysRefused,
-                                  SendOutcome::messengerUnavailable, SendOutcome::userAway,
+                                  SendOutcome::lastKeysUnread, SendOutcome::messengerUnavailable, SendOutcome::userAway,
                                   SendOutcome::userTyping, SendOutcome::keyHeld,
                                   SendOutcome::mouseButtonHeld, SendOutcome::menuOpen,
                                   SendOutcome::windowMovedOrSized, SendOutcome::mouseCaptured,

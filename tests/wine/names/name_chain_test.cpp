@@ -318,30 +318,48 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
     });
 }
 
-// The messenger's conversations live on a thread of their own, busy for
-// 300 ms whenever one comes to the front: the keys wait unread in its queue.
+// The messenger's conversations live on a thread of their own, busy for a
+// while whenever one comes to the front: the keys wait unread in its queue.
 // The user's conversation gets the keyboard back only once the command
-// conversation has read them, so the draft is not sent with the command.
+// conversation has read them, so the draft is not sent with the command;
+// a pause that comes while they wait unread is sent after them.
 TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
-    onNewApartmentThread([] {
-        DebugTraceReader trace;
-        Chain chain;
-        chain.messenger.leaveInputUnread(300ms);
-        chain.player.show(L"");
-        chain.startPlugin();
-        const std::wstring draft = L"see you at";
-        HWND bob = userWritesToBob(chain, draft);
-        ASSERT_TRUE(bob);
+    struct Case {
+        std::chrono::milliseconds busy;
+        bool pauseWhileUnread;
+    };
+    for (const Case& c : {Case{300ms, false}, Case{2000ms, true}}) {
+        onNewApartmentThread([&] {
+            SCOPED_TRACE(c.busy.count());
+            DebugTraceReader trace;
+            TraceShownOnFailure shown(trace);
+            Chain chain;
+            chain.player.show(L"");
+            chain.startPlugin();
+            const std::wstring draft = L"see you at";
+            HWND bob = userWritesToBob(chain, draft);
+            ASSERT_TRUE(bob);
+            chain.messenger.leaveInputUnread(c.busy);
 
-        chain.player.show(L"1. First Song - Winamp");
-        ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch))
-            << ::testing::PrintToString(trace.linesStartingWith("Sonarel: "));
-        EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
-        EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
-        EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); }, 3s));
-        EXPECT_EQ(chain.messenger.draft(bob), draft);
-        EXPECT_EQ(chain.player.strayHotKeys(), 0);
-    });
+            chain.player.show(L"1. First Song - Winamp");
+            std::vector<std::wstring> expected{kListeningCommand};
+            if (c.pauseWhileUnread) {
+                ASSERT_TRUE(waitUntil([&] { return trace.contains("Sonarel: listening name sent"); }, kSwitch));
+                chain.player.show(L"1. First Song - Winamp [Paused]");
+                ASSERT_TRUE(waitUntil([&] { return sentTexts(chain).size() == 2 && chain.messenger.friendlyName() == kPlainName; }, 3 * kSwitch));
+                EXPECT_TRUE(trace.contains("plain name pending: the command conversation has not read the last keys"));
+                expected.push_back(L"/name Ann");
+            } else {
+                ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+            }
+            EXPECT_EQ(sentTexts(chain), expected);
+            EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
+            EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); },
+                                  c.busy + 3s));
+            EXPECT_EQ(chain.messenger.draft(bob), draft);
+            EXPECT_EQ(chain.player.strayHotKeys(), 0);
+        });
+    }
 }
 
 TEST(NameChain, AutoSendAsTextBecomesTheNumberOneAndANonZeroNumberStays) {

@@ -72,7 +72,8 @@ TraceShownOnFailure::~TraceShownOnFailure() {
     if (failuresSoFar() == failuresBefore_) return;
     auto lines = trace_.lines();
     std::cout << "The plug-in's trace meanwhile:\n";
-    for (std::size_t i = firstLine_; i < lines.size(); ++i) std::cout << "  " << lines[i];
+    for (std::size_t i = firstLine_; i < lines.size(); ++i)
+        if (lines[i].starts_with("Sonarel: ")) std::cout << "  " << lines[i];
     std::cout.flush();
 }
 
