@@ -28,6 +28,7 @@ void Watcher::pollTick() {
     ScopedFlag running(ticking_);
 
     decidedThisTick_ = false;
+    lookForNamesSent();
     if (!isSet(settings_.ReadSetting(keys::onOff))) {
         whileSwitchedOff();
         return;
@@ -155,11 +156,6 @@ void Watcher::restoreName(std::wstring& showing) {
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     decidedSinceStart_ = true;
-    // A name sent and looked for that has not shown when the next decision
-    // comes was refused, or is slow to show: names go out more slowly.
-    if (pending_ && pending_->lastOutcome == SendOutcome::sent &&
-        now_() - pending_->lastAttempt >= std::chrono::seconds{1} && !names_.nameSentShows())
-        limit_.noteUnconfirmed(now_());
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
@@ -223,6 +219,20 @@ void Watcher::giveUpSend() {
                 decimalText(wait.count()) + L" s");
 }
 
+// Decisions that follow each other faster than names show would never
+// see a send of theirs given up: what counts is whether any name sent
+// shows within the confirmation time of the first one still unseen. A slow
+// messenger whose names all show keeps the name following the player.
+void Watcher::lookForNamesSent() {
+    if (!unshownSince_) return;
+    if (names_.nameSentShows()) {
+        unshownSince_.reset();
+    } else if (now_() - *unshownSince_ >= confirmationTime) {
+        limit_.noteUnconfirmed(now_());
+        unshownSince_.reset();
+    }
+}
+
 // A wait writes its line when its reason changes, not on every tick.
 void Watcher::retryPending(bool answeringOpening) {
     SendOutcome outcome = attempt(pending_->decision);
@@ -250,7 +260,10 @@ void Watcher::note(SendOutcome outcome, bool answeringOpening) {
 SendOutcome Watcher::attempt(NameDecision decision) {
     if (!limit_.allows(now_())) return SendOutcome::tooManyNames;
     SendOutcome outcome = decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
-    if (outcome == SendOutcome::sent) limit_.noteSent(now_());
+    if (outcome == SendOutcome::sent) {
+        limit_.noteSent(now_());
+        if (!unshownSince_) unshownSince_ = now_();
+    }
     return outcome;
 }
 

@@ -479,6 +479,17 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
                  tickAfter(2, title);
          },
          {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
+        {"a slow messenger, each name showing a tick after the next decision: no limit",
+         [&] {
+             for (const wchar_t* title : {L"G", L"H", L"I"}) {
+                 names.sentNameShows = false;
+                 tickAfter(1, (std::wstring(title) + L" [Paused]").c_str());
+                 tickAfter(1, title);
+                 names.sentNameShows = true;
+                 tickAfter(1);
+             }
+         },
+         {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
     };
     for (const Step& step : steps) {
         step.act();
