@@ -61,6 +61,7 @@ public:
         real_.hide(window, previousForeground);
     }
     bool finishPendingHide() override { return real_.finishPendingHide(); }
+    void waitUntilAnswering(WindowHandle window) override { real_.waitUntilAnswering(window); }
     bool pressHotKey(WindowHandle into) override {
         marks_.press = nowMicroseconds();
         return real_.pressHotKey(into);

@@ -297,6 +297,7 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
     auto until = std::chrono::steady_clock::now() + limit_.duration;
     bool inputClaimed = false;
     try {
+        windows_.waitUntilAnswering(conversation.hWnd());
         for (int attempt = 0; attempt < limit_.attempts; ++attempt) {
             windows_.setForegroundWindow(conversation.hWnd());
             if (windows_.foregroundWindow() == conversation.hWnd()) return true;

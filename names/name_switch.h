@@ -75,10 +75,13 @@ public:
     // that had it before, so that no invisible window keeps the keyboard.
     virtual void hide(WindowHandle window, WindowHandle previousForeground) = 0;
     // Runs a hide still waiting from an earlier switch now, so that it does
-    // not hand the keyboard back in the middle of the next one.
-    // Runs the last hide now, unless the conversation in front may still
-    // hold unread keys of ours: then false, and the hide waits for them.
+    // not hand the keyboard back in the middle of the next one, unless the
+    // conversation in front may still hold unread keys of ours: then false,
+    // and the hide waits for them.
     virtual bool finishPendingHide() = 0;
+    // Waits, a bounded time, until the window's thread has taken what waits
+    // for it: a busy thread takes an activation only once it is free.
+    virtual void waitUntilAnswering(WindowHandle window) = 0;
     // Presses Alt+0 in the window, which must be in front, and returns at
     // once. False when it is not in front, or when the window system took
     // fewer keys than it was given; then the keys that went down are let go

@@ -31,6 +31,7 @@ WindowHandle fromHandle(HWND window) { return static_cast<WindowHandle>(reinterp
 constexpr DWORD keysReadFallbackMs = 2000;
 constexpr unsigned keysReadPollMs = 10;
 constexpr unsigned keysReadSlowPollMs = 250;
+constexpr DWORD keysReadLongestWaitMs = 30000;
 
 // The plug-in's own keys carry this mark, which tells them from the user's.
 constexpr ULONG_PTR ownKeyMark = 0x536E726C;
@@ -263,22 +264,41 @@ void runOnce(const std::shared_ptr<std::function<void()>>& action) {
     run();
 }
 
-// The hide runs once the conversation's thread has read the keys, or the
-// keys went elsewhere (another window took the foreground), or the window
-// is gone. Without a watch it runs after the fallback time; with one, never
-// while the conversation in front may still hold unread keys of ours.
-// A messenger that stops answering may leave them unread for long: the
-// watch then looks less often.
-void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, DWORD since) {
+// Where the hide stands with the keys pressed before it.
+enum class KeysAfterPress {
+    mayBeUnread,  // the hide waits
+    done,         // read, gone elsewhere, or the window is gone: the hide runs
+    givenUp,      // unread for too long: the watch ends, and the window stays
+};
+
+// The keys are done once the conversation's thread has read them, or
+// another window took the foreground (a ghost that the system shows for a
+// window that stopped answering is no such window), or the window is gone.
+// Without a watch they count as done after the fallback time. With one,
+// the hide never hands the keyboard on while they may be unread; after the
+// longest wait the watch ends and the window is left as it is.
+KeysAfterPress keysAfterPress(HWND window, DWORD pressedAt) {
+    if (keyReads.read() || !IsWindow(window)) return KeysAfterPress::done;
+    DWORD waited = GetTickCount() - pressedAt;
+    if (waited < keysReadFallbackMs) return KeysAfterPress::mayBeUnread;
+    HWND front = GetForegroundWindow();
+    if (!keyReads.watching() || (front != window && !(front && IsHungAppWindow(front))))
+        return KeysAfterPress::done;
+    return waited < keysReadLongestWaitMs ? KeysAfterPress::mayBeUnread : KeysAfterPress::givenUp;
+}
+
+// A messenger that stops answering may leave the keys unread for long:
+// the watch then looks less often.
+void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, DWORD pressedAt) {
     if (!action || !*action) return;
-    bool late = GetTickCount() - since >= keysReadFallbackMs;
-    bool done = keyReads.read() || !IsWindow(window) || (late && !keyReads.watching()) ||
-                (late && GetForegroundWindow() != window);
-    unsigned poll = late ? keysReadSlowPollMs : keysReadPollMs;
-    if (done || !runOnceAfter(poll, [window, action, since] { afterKeysRead(window, action, since); })) {
-        keyReads.stop();
-        runOnce(action);
-    }
+    KeysAfterPress keys = keysAfterPress(window, pressedAt);
+    unsigned poll = GetTickCount() - pressedAt < keysReadFallbackMs ? keysReadPollMs : keysReadSlowPollMs;
+    if (keys == KeysAfterPress::mayBeUnread &&
+        runOnceAfter(poll, [window, action, pressedAt] { afterKeysRead(window, action, pressedAt); }))
+        return;
+    keyReads.stop();
+    if (keys == KeysAfterPress::givenUp) *action = nullptr;
+    runOnce(action);
 }
 
 // The hot key: Alt down, "0" down, "0" up, Alt up.
@@ -288,29 +308,31 @@ constexpr std::array<KeyEvent, 4> hotKeyBatch{{{VK_MENU, false}, {'0', false}, {
 
 WindowHandle Win32WindowSystem::foregroundWindow() { return fromHandle(GetForegroundWindow()); }
 
+void Win32WindowSystem::setForegroundWindow(WindowHandle window) { SetForegroundWindow(toHandle(window)); }
+
 // A messenger whose thread is busy takes the activation only once it is
-// free again: the request waits for the thread to answer (a bounded wait,
-// at once when it is this thread or free), so that the short bring-to-front
-// is not spent while the activation sits unread in its queue.
+// free again: the bring-to-front waits for the thread to answer (at once
+// when it is this thread, free, or not answering at all), so that its
+// short run of attempts is not spent while the activation sits unread.
 constexpr UINT busyThreadWaitMs = 500;
 
-void Win32WindowSystem::setForegroundWindow(WindowHandle window) {
-    HWND handle = toHandle(window);
+void Win32WindowSystem::waitUntilAnswering(WindowHandle window) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(handle, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, busyThreadWaitMs, &ignored);
-    SetForegroundWindow(handle);
+    SendMessageTimeoutW(toHandle(window), WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, busyThreadWaitMs, &ignored);
 }
 
 bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }
 
 void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForeground) {
-    finishPendingHide();
+    finishPendingHide();  // done already: the switch found it so before it began
     HWND handle = toHandle(window);
     HWND previous = toHandle(previousForeground);
     auto hideNow = std::make_shared<std::function<void()>>([handle, previous] {
         keyReads.stop();
         bool hadTheKeyboard = GetForegroundWindow() == handle;
-        ShowWindow(handle, SW_HIDE);
+        // Posted: a conversation thread that stopped answering (the user
+        // took the keyboard elsewhere meanwhile) must not stop this one.
+        ShowWindowAsync(handle, SW_HIDE);
         // The window system passes the activation on to the next window in
         // its order, or, for a window that was hidden already, to nobody
         // (under Wine, to the desktop): the keyboard goes back to where the
@@ -330,10 +352,11 @@ void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForegroun
 }
 
 bool Win32WindowSystem::finishPendingHide() {
-    HWND window = toHandle(pendingWindow_);
-    if (pendingHide_ && *pendingHide_ && !keyReads.read() && IsWindow(window) && GetForegroundWindow() == window &&
-        (keyReads.watching() || GetTickCount() - pendingSince_ < keysReadFallbackMs))
-        return false;
+    if (!pendingHide_ || !*pendingHide_) return true;
+    KeysAfterPress keys = keysAfterPress(toHandle(pendingWindow_), pendingSince_);
+    if (keys == KeysAfterPress::mayBeUnread) return false;
+    keyReads.stop();
+    if (keys == KeysAfterPress::givenUp) *pendingHide_ = nullptr;
     runOnce(std::exchange(pendingHide_, nullptr));
     return true;
 }

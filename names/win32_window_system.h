@@ -16,6 +16,7 @@ public:
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
     bool finishPendingHide() override;
+    void waitUntilAnswering(WindowHandle window) override;
     bool pressHotKey(WindowHandle into) override;
     UserActivity userActivity() override;
     bool fullScreenInFront() override;

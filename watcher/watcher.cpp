@@ -220,16 +220,18 @@ void Watcher::giveUpSend() {
 }
 
 // Decisions that follow each other faster than names show would never
-// see a send of theirs given up: what counts is whether any name sent
-// shows within the confirmation time of the first one still unseen. A slow
-// messenger whose names all show keeps the name following the player.
+// see a send of theirs given up. So the latest name sent must show within
+// the confirmation ticks of the first one not seen yet: a messenger that
+// shows each name before the next but one decision keeps the name
+// following the player, and names sent faster than any messenger shows
+// them go out at most five a minute.
 void Watcher::lookForNamesSent() {
-    if (!unshownSince_) return;
+    if (!unshownTicks_) return;
     if (names_.nameSentShows()) {
-        unshownSince_.reset();
-    } else if (now_() - *unshownSince_ >= confirmationTime) {
+        unshownTicks_.reset();
+    } else if (++*unshownTicks_ >= confirmationTicks) {
         limit_.noteUnconfirmed(now_());
-        unshownSince_.reset();
+        unshownTicks_.reset();
     }
 }
 
@@ -262,7 +264,7 @@ SendOutcome Watcher::attempt(NameDecision decision) {
     SendOutcome outcome = decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
     if (outcome == SendOutcome::sent) {
         limit_.noteSent(now_());
-        if (!unshownSince_) unshownSince_ = now_();
+        if (!unshownTicks_) unshownTicks_ = 0;
     }
     return outcome;
 }

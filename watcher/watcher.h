@@ -83,9 +83,6 @@ struct PendingDecision {
 // The keys went in, but only the name showing tells that the host sent it:
 // it is looked for on this many ticks before the send counts as lost.
 inline constexpr int confirmationTicks = 3;
-// As long, in time: a name sent counts as refused when neither it nor a
-// later one has shown by then, though a newer decision took its place.
-inline constexpr std::chrono::seconds confirmationTime{confirmationTicks};
 
 // How hard a pending decision is retried: once a tick at first, then,
 // after this many failures in a row, at most once per slow interval. One
@@ -159,8 +156,8 @@ private:
     WatcherState state_;
     std::optional<PendingDecision> pending_;
     NameCommandLimit limit_;
-    // The first name sent that has not shown yet, nor a later one.
-    std::optional<WatchClock::time_point> unshownSince_;
+    // Ticks since the first name sent that has not shown, nor the latest.
+    std::optional<int> unshownTicks_;
     bool decidedThisTick_ = false;
     bool decidedSinceStart_ = false;
     bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up

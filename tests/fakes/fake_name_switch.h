@@ -128,6 +128,7 @@ public:
         if (foreground == window) foreground = previousForeground;
         ++pendingHides;
     }
+    void waitUntilAnswering(WindowHandle) override {}
     bool finishPendingHide() override {
         if (keysUnread) return false;
         if (pendingHides) log.push_back("finish hides");

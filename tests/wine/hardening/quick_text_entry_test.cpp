@@ -46,9 +46,12 @@ TEST(QuickTextEntry, AutoSendIsWrittenAsOneExactlyWhenItReadsAsZero) {
             long long before = chain.host.sentCount();
             chain.messenger.setFriendlyName(kPlainName);  // set by hand, so that the song sends again
             showAndTick(chain, titles.playing());
-            EXPECT_TRUE(waitUntil([&] { return chain.host.sentCount() == before + 1; }, 2s)) << c.what;
+            EXPECT_TRUE(waitUntil([&] {
+                return chain.host.sentCount() == before + 1 && chain.messenger.friendlyName() == kListeningName;
+            }, 2s)) << c.what;
             EXPECT_EQ(chain.host.entryAtLastHotKey().autoSend, c.readsAsZero ? one : c.stored) << c.what;
             EXPECT_EQ(chain.host.sent().back().text, kListeningCommand) << c.what;
+            chain.tick();  // sees it show: every name sent showed, and they may follow at once
         }
     });
 }

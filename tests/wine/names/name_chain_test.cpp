@@ -342,17 +342,20 @@ TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
             chain.messenger.leaveInputUnread(c.busy);
 
             chain.player.show(L"1. First Song - Winamp");
-            std::vector<std::wstring> expected{kListeningCommand};
             if (c.pauseWhileUnread) {
                 ASSERT_TRUE(waitUntil([&] { return trace.contains("Sonarel: listening name sent"); }, kSwitch));
                 chain.player.show(L"1. First Song - Winamp [Paused]");
-                ASSERT_TRUE(waitUntil([&] { return sentTexts(chain).size() == 2 && chain.messenger.friendlyName() == kPlainName; }, 3 * kSwitch));
+                ASSERT_TRUE(waitUntil([&] {
+                    return sentTexts(chain).size() == 2 && chain.messenger.friendlyName() == kPlainName;
+                }, 3 * kSwitch));
                 EXPECT_TRUE(trace.contains("plain name pending: the command conversation has not read the last keys"));
-                expected.push_back(L"/name Ann");
+                // The host here reads the entry on its own thread, after the
+                // keys: the first hot key may already find the plain name.
+                EXPECT_EQ(sentTexts(chain).back(), L"/name Ann");
             } else {
                 ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
+                EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
             }
-            EXPECT_EQ(sentTexts(chain), expected);
             EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
             EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); },
                                   c.busy + 3s));
