@@ -22,10 +22,11 @@ DirectChain::DirectChain(ChainOptions options)
     if (options.messengerRunning) messenger.registerClassObject();
     form.whenCommandConversationOpens([this] { watcher.commandConversationReady(); });
     form.load();
-    // Input of an earlier test program would count as the user's; the
-    // plug-in's own keys in this process do not.
-    static const bool quiet [[maybe_unused]] = waitForInputQuiet();
+    // Input of an earlier test program, or a window that an earlier case
+    // closed under the pointer, would count as the user typing when the
+    // first tick comes; the plug-in's own keys in this process do not.
     keepUserPresent();
+    waitForInputQuiet();
 }
 
 DirectChain::~DirectChain() {
