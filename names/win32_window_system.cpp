@@ -65,7 +65,7 @@ private:
         // Below HC_ACTION the message is only passed on, unread.
         const auto* msg = code == HC_ACTION ? reinterpret_cast<const MSG*>(message) : nullptr;
         bool altUp = msg && (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP);
-        if (altUp && removal == PM_REMOVE && msg->wParam == VK_MENU &&
+        if (altUp && (removal & PM_REMOVE) && msg->wParam == VK_MENU &&
             static_cast<ULONG_PTR>(GetMessageExtraInfo()) == ownKeyMark)
             read_ = true;
         return CallNextHookEx(nullptr, code, removal, message);
