@@ -34,8 +34,10 @@ class TimedMessenger final : public MessengerLink {
 public:
     TimedMessenger(MessengerLink& real, Marks& marks) : real_(real), marks_(marks) {}
     std::wstring myFriendlyName() override { return real_.myFriendlyName(); }
+    // The composition reads it too: the registry phase begins with the
+    // first read after the conversation is looked for.
     std::wstring mySigninName() override {
-        if (!marks_.signin) marks_.signin = nowMicroseconds();
+        if (marks_.window && !marks_.signin) marks_.signin = nowMicroseconds();
         return real_.mySigninName();
     }
     std::vector<std::unique_ptr<Conversation>> conversations() override { return real_.conversations(); }

@@ -156,6 +156,7 @@ void Watcher::restoreName(std::wstring& showing) {
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     decidedSinceStart_ = true;
+    if (pending_ && pending_->lastOutcome == SendOutcome::sent && !names_.nameSentShows()) replacedUnshown_ = true;
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
@@ -227,11 +228,17 @@ void Watcher::giveUpSend() {
 // them go out at most five a minute.
 void Watcher::lookForNamesSent() {
     if (!unshownTicks_) return;
-    if (names_.nameSentShows()) {
+    bool shows = names_.nameSentShows();
+    if (shows && (!replacedUnshown_ || otherNameSeen_)) {
         unshownTicks_.reset();
-    } else if (++*unshownTicks_ >= confirmationTicks) {
+        replacedUnshown_ = false;
+        return;
+    }
+    otherNameSeen_ = otherNameSeen_ || !shows;
+    if (++*unshownTicks_ >= confirmationTicks) {
         limit_.noteUnconfirmed(now_());
         unshownTicks_.reset();
+        replacedUnshown_ = false;
     }
 }
 
@@ -265,6 +272,7 @@ SendOutcome Watcher::attempt(NameDecision decision) {
     if (outcome == SendOutcome::sent) {
         limit_.noteSent(now_());
         if (!unshownTicks_) unshownTicks_ = 0;
+        otherNameSeen_ = false;
     }
     return outcome;
 }

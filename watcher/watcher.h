@@ -158,6 +158,11 @@ private:
     NameCommandLimit limit_;
     // Ticks since the first name sent that has not shown, nor the latest.
     std::optional<int> unshownTicks_;
+    // A name sent was replaced before it showed. The latest name may then
+    // show only because it showed before that one (a pause and a resume,
+    // the pause refused): it counts once a tick saw another name since.
+    bool replacedUnshown_ = false;
+    bool otherNameSeen_ = false;
     bool decidedThisTick_ = false;
     bool decidedSinceStart_ = false;
     bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up

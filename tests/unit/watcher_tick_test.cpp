@@ -481,15 +481,28 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
          {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
         {"a slow messenger, each name showing a tick after the next decision: no limit",
          [&] {
+             tickAfter(1);  // the last name sent is seen to show
              for (const wchar_t* title : {L"G", L"H", L"I"}) {
                  names.sentNameShows = false;
                  tickAfter(1, (std::wstring(title) + L" [Paused]").c_str());
                  tickAfter(1, title);
+                 tickAfter(1);  // the pause's name shows
                  names.sentNameShows = true;
                  tickAfter(1);
              }
          },
          {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
+        {"every pause refused, each resume showing only because nothing changed: five a minute",
+         [&] {
+             tickAfter(61);
+             for (const wchar_t* title : {L"J", L"K", L"L", L"M"}) {
+                 tickAfter(2, (std::wstring(title) + L" [Paused]").c_str());
+                 names.sentNameShows = false;  // the pause is refused
+                 tickAfter(2, title);
+                 names.sentNameShows = true;  // the resume's name was showing all along
+             }
+         },
+         {kRestore, kSwitch, kRestore, kSwitch, kRestore}},
     };
     for (const Step& step : steps) {
         step.act();
