@@ -28,7 +28,6 @@ void Watcher::pollTick() {
     ScopedFlag running(ticking_);
 
     decidedThisTick_ = false;
-    lookForNamesSent();
     if (!isSet(settings_.ReadSetting(keys::onOff))) {
         whileSwitchedOff();
         return;
@@ -156,7 +155,11 @@ void Watcher::restoreName(std::wstring& showing) {
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     decidedSinceStart_ = true;
-    if (pending_ && pending_->lastOutcome == SendOutcome::sent && !names_.nameSentShows()) replacedUnshown_ = true;
+    // A name sent and looked for that has not shown when the next decision
+    // comes was refused, or is slow to show: names go out more slowly.
+    if (pending_ && pending_->lastOutcome == SendOutcome::sent &&
+        now_() - pending_->lastAttempt >= std::chrono::seconds{1} && !names_.nameSentShows())
+        limit_.noteUnconfirmed(now_());
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
@@ -220,28 +223,6 @@ void Watcher::giveUpSend() {
                 decimalText(wait.count()) + L" s");
 }
 
-// Decisions that follow each other faster than names show would never
-// see a send of theirs given up. So the latest name sent must show within
-// the confirmation ticks of the first one not seen yet: a messenger that
-// shows each name before the next but one decision keeps the name
-// following the player, and names sent faster than any messenger shows
-// them go out at most five a minute.
-void Watcher::lookForNamesSent() {
-    if (!unshownTicks_) return;
-    bool shows = names_.nameSentShows();
-    if (shows && (!replacedUnshown_ || otherNameSeen_)) {
-        unshownTicks_.reset();
-        replacedUnshown_ = false;
-        return;
-    }
-    otherNameSeen_ = otherNameSeen_ || !shows;
-    if (++*unshownTicks_ >= confirmationTicks) {
-        limit_.noteUnconfirmed(now_());
-        unshownTicks_.reset();
-        replacedUnshown_ = false;
-    }
-}
-
 // A wait writes its line when its reason changes, not on every tick.
 void Watcher::retryPending(bool answeringOpening) {
     SendOutcome outcome = attempt(pending_->decision);
@@ -269,11 +250,7 @@ void Watcher::note(SendOutcome outcome, bool answeringOpening) {
 SendOutcome Watcher::attempt(NameDecision decision) {
     if (!limit_.allows(now_())) return SendOutcome::tooManyNames;
     SendOutcome outcome = decision == NameDecision::listening ? names_.changeName() : names_.changeNameBack();
-    if (outcome == SendOutcome::sent) {
-        limit_.noteSent(now_());
-        if (!unshownTicks_) unshownTicks_ = 0;
-        otherNameSeen_ = false;
-    }
+    if (outcome == SendOutcome::sent) limit_.noteSent(now_());
     return outcome;
 }
 

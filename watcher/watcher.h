@@ -141,7 +141,6 @@ private:
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
     void confirmSent();
-    void lookForNamesSent();
     void giveUpSend();
     SendOutcome attempt(NameDecision decision);
     void note(SendOutcome outcome, bool answeringOpening);
@@ -156,13 +155,6 @@ private:
     WatcherState state_;
     std::optional<PendingDecision> pending_;
     NameCommandLimit limit_;
-    // Ticks since the first name sent that has not shown, nor the latest.
-    std::optional<int> unshownTicks_;
-    // A name sent was replaced before it showed. The latest name may then
-    // show only because it showed before that one (a pause and a resume,
-    // the pause refused): it counts once a tick saw another name since.
-    bool replacedUnshown_ = false;
-    bool otherNameSeen_ = false;
     bool decidedThisTick_ = false;
     bool decidedSinceStart_ = false;
     bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up

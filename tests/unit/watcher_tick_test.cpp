@@ -479,19 +479,6 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
                  tickAfter(2, title);
          },
          {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
-        {"a slow messenger, each name showing a tick after the next decision: no limit",
-         [&] {
-             tickAfter(1);  // the last name sent is seen to show
-             for (const wchar_t* title : {L"G", L"H", L"I"}) {
-                 names.sentNameShows = false;
-                 tickAfter(1, (std::wstring(title) + L" [Paused]").c_str());
-                 tickAfter(1, title);
-                 tickAfter(1);  // the pause's name shows
-                 names.sentNameShows = true;
-                 tickAfter(1);
-             }
-         },
-         {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
         {"every pause refused, each resume showing only because nothing changed: five a minute",
          [&] {
              tickAfter(61);
