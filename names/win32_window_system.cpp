@@ -272,8 +272,8 @@ enum class KeysAfterPress {
 };
 
 // The keys are done once the conversation's thread has read them, or
-// another window took the foreground (a ghost that the system shows for a
-// window that stopped answering is no such window), or the window is gone.
+// another window took the foreground while the conversation still answers,
+// or the window is gone.
 // Without a watch they count as done after the fallback time. With one,
 // the hide never hands the keyboard on while they may be unread; after the
 // longest wait the watch ends and the window is left as it is.
@@ -281,8 +281,9 @@ KeysAfterPress keysAfterPress(HWND window, DWORD pressedAt) {
     if (keyReads.read() || !IsWindow(window)) return KeysAfterPress::done;
     DWORD waited = GetTickCount() - pressedAt;
     if (waited < keysReadFallbackMs) return KeysAfterPress::mayBeUnread;
-    HWND front = GetForegroundWindow();
-    if (!keyReads.watching() || (front != window && !(front && IsHungAppWindow(front))))
+    // A conversation that stopped answering is shown by a ghost window in
+    // front, and still holds the keys: the wait goes on.
+    if (!keyReads.watching() || (GetForegroundWindow() != window && !IsHungAppWindow(window)))
         return KeysAfterPress::done;
     return waited < keysReadLongestWaitMs ? KeysAfterPress::mayBeUnread : KeysAfterPress::givenUp;
 }
