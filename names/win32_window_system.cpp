@@ -288,6 +288,13 @@ KeysAfterPress keysAfterPress(HWND window, DWORD pressedAt) {
     return waited < keysReadLongestWaitMs ? KeysAfterPress::mayBeUnread : KeysAfterPress::givenUp;
 }
 
+// Ends the watch: the hide runs, unless the keys were given up on.
+void endKeyWatch(const std::shared_ptr<std::function<void()>>& action, KeysAfterPress keys) {
+    keyReads.stop();
+    if (keys == KeysAfterPress::givenUp) *action = nullptr;
+    runOnce(action);
+}
+
 // A messenger that stops answering may leave the keys unread for long:
 // the watch then looks less often.
 void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, DWORD pressedAt) {
@@ -297,9 +304,7 @@ void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, D
     if (keys == KeysAfterPress::mayBeUnread &&
         runOnceAfter(poll, [window, action, pressedAt] { afterKeysRead(window, action, pressedAt); }))
         return;
-    keyReads.stop();
-    if (keys == KeysAfterPress::givenUp) *action = nullptr;
-    runOnce(action);
+    endKeyWatch(action, keys);
 }
 
 // The hot key: Alt down, "0" down, "0" up, Alt up.
@@ -356,9 +361,7 @@ bool Win32WindowSystem::finishPendingHide() {
     if (!pendingHide_ || !*pendingHide_) return true;
     KeysAfterPress keys = keysAfterPress(toHandle(pendingWindow_), pendingSince_);
     if (keys == KeysAfterPress::mayBeUnread) return false;
-    keyReads.stop();
-    if (keys == KeysAfterPress::givenUp) *pendingHide_ = nullptr;
-    runOnce(std::exchange(pendingHide_, nullptr));
+    endKeyWatch(std::exchange(pendingHide_, nullptr), keys);
     return true;
 }
 
