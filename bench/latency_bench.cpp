@@ -76,6 +76,13 @@ public:
         measure(change, expected);
     }
     size_t sends() const { return sends_.size(); }
+    // The measurement, unless a tick more brings a send that should not come
+    // or one of the sends was wrong.
+    std::optional<double> withNoSendBeyond(std::optional<double> ms) {
+        pumpMessagesFor(1500ms);
+        if (static_cast<int>(sends()) != expectedSends || wrongSends) return std::nullopt;
+        return ms;
+    }
 
     Chain chain;
     int expectedSends = 0;
@@ -211,10 +218,19 @@ std::optional<double> measureRepairAtStart(unsigned& seed) {
     run.chain.messenger.setFriendlyName(kListeningName);
     SettingsStore settings;
     writeNameRecord(settings, NameRecord{kSignin, kPlainName, kListeningName});
-    std::optional<double> ms = run.measure([&] { run.chain.startPlugin(); }, L"/name Ann");
-    pumpMessagesFor(1500ms);  // a tick more, to catch a send that should not come
-    if (static_cast<int>(run.sends()) != run.expectedSends || run.wrongSends) return std::nullopt;
-    return ms;
+    return run.withNoSendBeyond(run.measure([&] { run.chain.startPlugin(); }, L"/name Ann"));
+}
+
+// A hot key the host lets pass without sending, on a plug-in of its own:
+// in a run of many changes the limit of five names a minute, which a name
+// that did not show turns on, would hold the retry back.
+std::optional<double> measureLostHotKey(unsigned& seed) {
+    Run run(seed);
+    run.chain.startPlugin();
+    run.settle([&] { run.chain.player.show(L"1. Song A - Winamp"); }, kListeningCommand);
+    run.chain.host.dropNextHotKey();
+    return run.withNoSendBeyond(
+        run.measure([&] { run.chain.player.show(L"1. Song A - Winamp [Stopped]"); }, L"/name Ann", 16s));
 }
 
 // The messenger's conversations on a thread of their own, busy for 300 ms
@@ -306,16 +322,15 @@ void benchmarkLatency(int repetitions) {
             for (HWND conversation : run.chain.commandConversations()) run.chain.messenger.closeConversation(conversation);
             record(all[stopAfterClosed], run.measure(show(L"4. Song D - Winamp [Stopped]"), plain));
             record(all[draftInFront], measureWithADraftInFront(run, show(L"4. Song D - Winamp")));
+            // The rows at work begin with a song that has a name to send.
+            run.settle(show(L"4. Song D - Winamp [Stopped]"), plain);
             measureTheUserAtWork(run, all, show);
-            // Last: a name that does not show makes the next ones wait, and
-            // the minute after it allows only five.
-            run.chain.host.dropNextHotKey();
-            record(all[lostHotKey], run.measure(show(L"6. Song F - Winamp [Stopped]"), plain, 16s));
             pumpMessagesFor(1500ms);  // a tick more, to catch a send that should not come
             extraSends += static_cast<int>(run.sends()) - run.expectedSends;
             wrongSends += run.wrongSends;
         });
         onNewApartmentThread([&] { record(all[repairAtStart], measureRepairAtStart(seed)); });
+        onNewApartmentThread([&] { record(all[lostHotKey], measureLostHotKey(seed)); });
         onNewApartmentThread([&] { record(all[busyConversation], measureBusyConversation(seed)); });
         onNewApartmentThread([&] { record(all[sessionUnlocked], measureSessionUnlocked(seed)); });
     }
