@@ -61,7 +61,8 @@ SessionFacts sessionFacts(std::span<const std::byte> info, std::optional<Windows
     auto flags = readNumber(info, sessionFlagsOffset);
     if (level != 1u || !state || !flags) return facts;
     facts.notActive = *state != sessionActive;
-    if (!version || (version->major == 6 && version->minor == 1)) return facts;
+    bool from8 = version && (version->major > 6 || (version->major == 6 && version->minor >= 2));
+    if (!from8) return facts;
     facts.locked = static_cast<std::int32_t>(*flags) == sessionFlagLocked;
     return facts;
 }

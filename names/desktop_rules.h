@@ -100,11 +100,11 @@ struct SessionFacts {
 };
 
 // The session from those bytes. Windows 7 and Server 2008 R2 (6.1) report
-// the lock flag the other way round, and a program in Windows 7
-// compatibility mode may be told 6.1 on a later Windows: where the version
-// says 6.1, or is not known, the flag is not relied on, and a lock is seen
-// by the input desktop and the shell's state instead. What cannot be read
-// counts as present.
+// the lock flag the other way round, and a program in a compatibility mode
+// may be told 6.1 or less on a later Windows (the information itself comes
+// only from 6.1 on): unless the version says 6.2 or later, the flag is not
+// relied on, and a lock is seen by the input desktop and the shell's state
+// instead. What cannot be read counts as present.
 SessionFacts sessionFacts(std::span<const std::byte> info, std::optional<WindowsVersion> version);
 
 // The shell's notification state (SHQueryUserNotificationState).

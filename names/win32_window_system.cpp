@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
 
 #include "common/one_shot_timer.h"
 #include "names/desktop_rules.h"
@@ -79,10 +80,22 @@ KeyReadWatch keyReads;
 // Input is process-wide, and so is the record of our own.
 UserInputClock inputClock;
 
+// Reads the last-input stamp into the clock; the user's input is new only
+// when the stamp moved since the last reading.
+std::optional<std::uint32_t> readSinceUserInput() {
+    LASTINPUTINFO last{};
+    last.cbSize = sizeof(last);
+    if (!GetLastInputInfo(&last)) return std::nullopt;
+    return inputClock.sinceUserInput(last.dwTime, GetTickCount());
+}
+
 // Each event carries the stamp of its batch, so that the window system's
 // last-input time tells our input from the user's. A window system that
 // stamps input as it arrives (Wine does) gives it a tick of the call.
+// The user's input since the last reading is read first: our own stamp
+// would hide it.
 UINT sendOwnInput(INPUT* inputs, UINT count) {
+    readSinceUserInput();
     DWORD stamp = GetTickCount();
     if (stamp == 0) stamp = 1;  // 0 asks the window system for its own stamp
     for (UINT i = 0; i < count; ++i) {
@@ -181,6 +194,13 @@ std::optional<WindowsVersion> systemVersion() {
 // Locked, disconnected, switched out, or the input on another desktop (the
 // secure desktop of a log-on or elevation prompt). What cannot be read
 // counts as present, so that the name never waits for good.
+std::optional<std::wstring> desktopName(HDESK desktop) {
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    if (!desktop || !GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof(name), &needed)) return std::nullopt;
+    return name;
+}
+
 void readSession(DesktopFacts& facts) {
     LPWSTR buffer = nullptr;
     DWORD bytes = 0;
@@ -192,16 +212,17 @@ void readSession(DesktopFacts& facts) {
         facts.sessionLocked = session.locked;
         facts.sessionNotActive = session.notActive;
     }
-    HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    std::unique_ptr<std::remove_pointer_t<HDESK>, decltype(&CloseDesktop)> input(
+        OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS), &CloseDesktop);
     if (!input) {
         facts.otherDesktopTakesInput = GetLastError() == ERROR_ACCESS_DENIED;
         return;
     }
-    wchar_t name[64] = {};
-    DWORD needed = 0;
-    if (GetUserObjectInformationW(input, UOI_NAME, name, sizeof(name), &needed))
-        facts.otherDesktopTakesInput = _wcsicmp(name, L"Default") != 0;
-    CloseDesktop(input);
+    // Input on a desktop of its own (a log-on or elevation prompt, or one a
+    // desktop switcher made) does not reach the messenger's windows.
+    auto ours = desktopName(GetThreadDesktop(GetCurrentThreadId()));
+    auto taking = desktopName(input.get());
+    if (ours && taking) facts.otherDesktopTakesInput = _wcsicmp(ours->c_str(), taking->c_str()) != 0;
 }
 
 FrontWindowFacts frontWindowFacts(HWND window) {
@@ -239,9 +260,15 @@ TopLevelWindow topLevelFacts(HWND window) {
             fromHandle(GetLastActivePopup(window))};
 }
 
-BOOL CALLBACK collectTopLevel(HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<TopLevelWindow>*>(list)->push_back(topLevelFacts(window));
-    return TRUE;
+// No exception may pass through the window system's frames: short of
+// memory, the list stops where it is.
+BOOL CALLBACK collectTopLevel(HWND window, LPARAM list) noexcept {
+    try {
+        reinterpret_cast<std::vector<TopLevelWindow>*>(list)->push_back(topLevelFacts(window));
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 // Where the keyboard goes when the hidden conversation still has it: the
@@ -385,9 +412,7 @@ bool Win32WindowSystem::pressHotKey(WindowHandle into) {
 
 UserActivity Win32WindowSystem::userActivity() {
     DesktopFacts facts;
-    LASTINPUTINFO last{};
-    last.cbSize = sizeof(last);
-    if (GetLastInputInfo(&last)) facts.sinceUserInput = inputClock.sinceUserInput(last.dwTime, GetTickCount());
+    facts.sinceUserInput = readSinceUserInput();
     facts.modifierHeld = anyDown({VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN});
     facts.mouseButtonHeld = anyDown({VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2});
     readFrontThread(facts);

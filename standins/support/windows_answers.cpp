@@ -12,6 +12,7 @@ namespace {
 
 std::mutex pictureLock;
 WindowsPicture current;
+HDESK createdDesktop = nullptr;  // the desktop the picture names, once made
 
 WindowsPicture now() {
     std::lock_guard<std::mutex> hold(pictureLock);
@@ -63,11 +64,20 @@ HRESULT WINAPI notificationState(QUERY_USER_NOTIFICATION_STATE* state) {
     return S_OK;
 }
 
+HDESK WINAPI threadDesktop(DWORD thread) {
+    if (now().messengerOnInputDesktop) {
+        std::lock_guard<std::mutex> hold(pictureLock);
+        return createdDesktop;
+    }
+    return GetThreadDesktop(thread);
+}
+
 HDESK WINAPI openInputDesktop(DWORD flags, BOOL inherit, ACCESS_MASK access) {
     if (now().inputDesktopRefused) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
+    if (const wchar_t* other = now().inputDesktop) return OpenDesktopW(other, flags, inherit, access);
     return OpenInputDesktop(flags, inherit, access);
 }
 
@@ -132,6 +142,7 @@ const Replacement replacements[] = {
     {"WTSFreeMemory", address(freeMemory)},
     {"SHQueryUserNotificationState", address(notificationState)},
     {"OpenInputDesktop", address(openInputDesktop)},
+    {"GetThreadDesktop", address(threadDesktop)},
     {"DwmGetWindowAttribute", address(windowAttribute)},
     {"GetVersionExW", address(getVersionEx)},
     {"SetForegroundWindow", address(setForegroundWindow)},
@@ -156,7 +167,7 @@ void writeEntry(void** entry, void* value) {
 bool WindowsPicture::waits() const {
     bool reversed = major == 6 && minor == 1;
     bool locked = sessionFlags == (reversed ? 1 : 0);
-    return locked || sessionState != 0 || inputDesktopRefused || shellState == QUNS_NOT_PRESENT ||
+    return locked || sessionState != 0 || inputDesktopRefused || (inputDesktop && !messengerOnInputDesktop) || shellState == QUNS_NOT_PRESENT ||
            shellState == QUNS_BUSY || shellState == QUNS_RUNNING_D3D_FULL_SCREEN ||
            shellState == QUNS_PRESENTATION_MODE;
 }
@@ -233,6 +244,20 @@ WindowsPicture game() {
     return p;
 }
 
+WindowsPicture otherDesktop() {
+    WindowsPicture p;
+    p.name = L"Windows 10, another desktop in front";
+    p.inputDesktop = L"SonarelOtherDesktop";
+    return p;
+}
+
+WindowsPicture messengerOnASwitchersDesktop() {
+    WindowsPicture p = otherDesktop();
+    p.name = L"Windows 10, the messenger on a desktop switcher's desktop, in front";
+    p.messengerOnInputDesktop = true;
+    return p;
+}
+
 }  // namespace pictures
 
 WindowsAnswers::WindowsAnswers(const wchar_t* module, WindowsPicture picture) {
@@ -261,11 +286,15 @@ WindowsAnswers::WindowsAnswers(const wchar_t* module, WindowsPicture picture) {
 
 WindowsAnswers::~WindowsAnswers() {
     for (const Patch& patch : patches_) writeEntry(patch.entry, patch.original);
+    otherDesktop_.reset();
     show(WindowsPicture{});
 }
 
 void WindowsAnswers::show(WindowsPicture picture) {
+    if (picture.inputDesktop && !otherDesktop_)
+        otherDesktop_.reset(CreateDesktopW(picture.inputDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr));
     std::lock_guard<std::mutex> hold(pictureLock);
+    createdDesktop = otherDesktop_.get();
     current = std::move(picture);
 }
 

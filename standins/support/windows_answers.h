@@ -8,7 +8,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace sonarel::standin {
@@ -28,6 +30,11 @@ struct WindowsPicture {
     // OpenInputDesktop fails with ERROR_ACCESS_DENIED: the lock screen or a
     // secure desktop takes the input.
     bool inputDesktopRefused = false;
+    // OpenInputDesktop answers another desktop of this name: a desktop
+    // switcher shows the user another desktop than the messenger's.
+    const wchar_t* inputDesktop = nullptr;
+    // GetThreadDesktop answers that desktop too: the messenger runs on it.
+    bool messengerOnInputDesktop = false;
     QUERY_USER_NOTIFICATION_STATE shellState = QUNS_ACCEPTS_NOTIFICATIONS;
     // SetForegroundWindow refused: another process (the lock screen) holds
     // the foreground lock.
@@ -49,6 +56,8 @@ WindowsPicture windows7Locked();
 WindowsPicture compatibilityMode();  // Windows 10, the host run in Windows 7 compatibility mode
 WindowsPicture presentation();
 WindowsPicture game();
+WindowsPicture otherDesktop();
+WindowsPicture messengerOnASwitchersDesktop();
 }  // namespace pictures
 
 // Answers with the picture for as long as it lives; the imports are put
@@ -72,6 +81,8 @@ private:
     };
     std::vector<Patch> patches_;
     std::vector<std::string> replaced_;
+    // The desktop a picture names, for as long as the answers live.
+    std::unique_ptr<std::remove_pointer_t<HDESK>, decltype(&CloseDesktop)> otherDesktop_{nullptr, &CloseDesktop};
 };
 
 }  // namespace sonarel::standin

@@ -70,7 +70,7 @@ TEST(DesktopRules, TheSessionAsWindowsLaysItOut) {
         put(16, static_cast<std::uint32_t>(flags));
         return info;
     };
-    const WindowsVersion win7{6, 1}, win10{10, 0}, win8{6, 2};
+    const WindowsVersion win7{6, 1}, win10{10, 0}, win8{6, 2}, vista{6, 0}, xp{5, 1};
     constexpr std::uint32_t disconnected = 4;  // WTSDisconnected
     struct Case {
         const char* what;
@@ -89,6 +89,9 @@ TEST(DesktopRules, TheSessionAsWindowsLaysItOut) {
         {"6.1, flag reads locked", bytes(1, sessionActive, sessionFlagLocked), win7, false, false},
         {"6.1, flag reads unlocked", bytes(1, sessionActive, sessionFlagUnlocked), win7, false, false},
         {"6.1, disconnected", bytes(1, disconnected, sessionFlagUnlocked), win7, false, true},
+        // Below 6.1 the version was lowered: Windows 7 or a later one.
+        {"6.0, flag reads locked", bytes(1, sessionActive, sessionFlagLocked), vista, false, false},
+        {"5.1, flag reads locked", bytes(1, sessionActive, sessionFlagLocked), xp, false, false},
         {"version not known: the flag is not relied on", bytes(1, sessionActive, sessionFlagLocked), std::nullopt,
          false, false},
         {"another level", bytes(2, disconnected, sessionFlagLocked), win10, false, false},

@@ -25,7 +25,8 @@ TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
     const WindowsPicture cases[] = {
         pictures::windows10Active(), pictures::windows11Locked(), pictures::disconnected(),
         pictures::windows7Unlocked(), pictures::windows7Locked(), pictures::compatibilityMode(),
-        pictures::presentation(),     pictures::game(),
+        pictures::presentation(),     pictures::game(),           pictures::otherDesktop(),
+        pictures::messengerOnASwitchersDesktop(),
     };
     for (const WindowsPicture& picture : cases) {
         onNewApartmentThread([&] {
@@ -34,7 +35,7 @@ TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
             chain.player.show(L"");
             chain.startPlugin();
             WindowsAnswers answers(L"SonarelPL.dll", picture);
-            ASSERT_EQ(answers.replaced().size(), 7u) << "every import of the list but GetVersionExW";
+            ASSERT_EQ(answers.replaced().size(), 8u) << "every import of the list but GetVersionExW";
             ASSERT_TRUE(waitForInputQuiet());
             const DWORD lastInput = lastInputTick();
             chain.player.show(L"1. First Song - Winamp");
@@ -43,7 +44,8 @@ TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
                 EXPECT_TRUE(chain.host.sent().empty());
                 EXPECT_TRUE(chain.messenger.conversations().empty()) << "not even opened";
                 EXPECT_EQ(lastInputTick(), lastInput) << "nothing injected";
-                // The session unlocks, the presentation or the game ends.
+                // The session unlocks, the presentation or the game ends, the
+                // user comes back to the messenger's desktop.
                 answers.show(picture.major == 6 ? pictures::windows7Unlocked() : pictures::windows11Unlocked());
             }
             const DWORD from = GetTickCount();
