@@ -309,9 +309,9 @@ void benchmarkLatency(int repetitions) {
             auto show = [&](const wchar_t* title) { return [&player, title] { player.show(title); }; };
             record(all[firstSong], run.measure(show(L"1. Song A - Winamp"), kListeningCommand));
             // A next song sends nothing while the listening name shows. The
-            // user sets the name by hand once the listening name was seen to
-            // show: one that never showed would count as refused.
-            run.chain.passTicks(1);
+            // user sets the name by hand once a whole tick saw the listening
+            // name show: one that never showed would count as refused.
+            run.chain.passTicks(2);
             run.chain.messenger.setFriendlyName(kPlainName);
             record(all[nextSong], run.measure(show(L"2. Song B - Winamp"), kListeningCommand));
             record(all[pause], run.measure(show(L"2. Song B - Winamp [Paused]"), plain));
