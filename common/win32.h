@@ -52,6 +52,11 @@ using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroye
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
 };
+struct DesktopCloser {
+    void operator()(HDESK desktop) const noexcept { CloseDesktop(desktop); }
+};
+using UniqueDesktop = std::unique_ptr<std::remove_pointer_t<HDESK>, DesktopCloser>;
+
 template <class T>
 using UniqueGdi = std::unique_ptr<std::remove_pointer_t<T>, GdiObjectDeleter>;
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <type_traits>
 
 #include "common/one_shot_timer.h"
+#include "common/win32.h"
 #include "names/desktop_rules.h"
 
 namespace sonarel {
@@ -191,9 +191,6 @@ std::optional<WindowsVersion> systemVersion() {
     return WindowsVersion{version.dwMajorVersion, version.dwMinorVersion};
 }
 
-// Locked, disconnected, switched out, or the input on another desktop (the
-// secure desktop of a log-on or elevation prompt). What cannot be read
-// counts as present, so that the name never waits for good.
 std::optional<std::wstring> desktopName(HDESK desktop) {
     wchar_t name[256] = {};
     DWORD needed = 0;
@@ -201,6 +198,9 @@ std::optional<std::wstring> desktopName(HDESK desktop) {
     return name;
 }
 
+// Locked, disconnected, switched out, or the input on another desktop (the
+// secure desktop of a log-on or elevation prompt). What cannot be read
+// counts as present, so that the name never waits for good.
 void readSession(DesktopFacts& facts) {
     LPWSTR buffer = nullptr;
     DWORD bytes = 0;
@@ -212,8 +212,7 @@ void readSession(DesktopFacts& facts) {
         facts.sessionLocked = session.locked;
         facts.sessionNotActive = session.notActive;
     }
-    std::unique_ptr<std::remove_pointer_t<HDESK>, decltype(&CloseDesktop)> input(
-        OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS), &CloseDesktop);
+    UniqueDesktop input(OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
     if (!input) {
         facts.otherDesktopTakesInput = GetLastError() == ERROR_ACCESS_DENIED;
         return;

@@ -65,19 +65,20 @@ HRESULT WINAPI notificationState(QUERY_USER_NOTIFICATION_STATE* state) {
 }
 
 HDESK WINAPI threadDesktop(DWORD thread) {
-    if (now().messengerOnInputDesktop) {
+    {
         std::lock_guard<std::mutex> hold(pictureLock);
-        return createdDesktop;
+        if (current.messengerOnInputDesktop) return createdDesktop;
     }
     return GetThreadDesktop(thread);
 }
 
 HDESK WINAPI openInputDesktop(DWORD flags, BOOL inherit, ACCESS_MASK access) {
-    if (now().inputDesktopRefused) {
+    WindowsPicture picture = now();
+    if (picture.inputDesktopRefused) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    if (const wchar_t* other = now().inputDesktop) return OpenDesktopW(other, flags, inherit, access);
+    if (picture.inputDesktop) return OpenDesktopW(picture.inputDesktop, flags, inherit, access);
     return OpenInputDesktop(flags, inherit, access);
 }
 
@@ -167,7 +168,8 @@ void writeEntry(void** entry, void* value) {
 bool WindowsPicture::waits() const {
     bool reversed = major == 6 && minor == 1;
     bool locked = sessionFlags == (reversed ? 1 : 0);
-    return locked || sessionState != 0 || inputDesktopRefused || (inputDesktop && !messengerOnInputDesktop) || shellState == QUNS_NOT_PRESENT ||
+    bool otherDesktopInFront = inputDesktop && !messengerOnInputDesktop;
+    return locked || sessionState != 0 || inputDesktopRefused || otherDesktopInFront || shellState == QUNS_NOT_PRESENT ||
            shellState == QUNS_BUSY || shellState == QUNS_RUNNING_D3D_FULL_SCREEN ||
            shellState == QUNS_PRESENTATION_MODE;
 }

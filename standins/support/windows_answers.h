@@ -8,10 +8,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
+
+#include "common/win32.h"
 
 namespace sonarel::standin {
 
@@ -82,7 +82,7 @@ private:
     std::vector<Patch> patches_;
     std::vector<std::string> replaced_;
     // The desktop a picture names, for as long as the answers live.
-    std::unique_ptr<std::remove_pointer_t<HDESK>, decltype(&CloseDesktop)> otherDesktop_{nullptr, &CloseDesktop};
+    UniqueDesktop otherDesktop_;
 };
 
 }  // namespace sonarel::standin
