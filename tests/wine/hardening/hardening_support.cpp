@@ -19,6 +19,14 @@ void switchAndRestore(DirectChain& chain, Titles& titles) {
     waitUntil([] { return pendingOneShots() == 0; }, 2s);
 }
 
+bool tickUntil(DirectChain& chain, int ticks, const std::function<bool()>& condition) {
+    for (int tick = 0; tick < ticks; ++tick) {
+        chain.tick();
+        if (waitUntil(condition, 1s)) return true;
+    }
+    return false;
+}
+
 bool deliversAgain(DirectChain& chain, Titles& titles) {
     bool switched = false;
     for (int attempt = 0; attempt < 3 && !switched; ++attempt) {
@@ -29,17 +37,12 @@ bool deliversAgain(DirectChain& chain, Titles& titles) {
     if (!switched || (!chain.host.sent().empty() && chain.host.sent().back().text != kListeningCommand)) return false;
     long long before = chain.host.sentCount();
     chain.player.show(titles.stopped());
-    // A tick a second, as the timer gives them: a restore that waits a
-    // moment (a busy machine, keys still being read) goes out on a later one.
-    for (int tick = 0; tick < 4; ++tick) {
-        chain.tick();
-        if (waitUntil([&] {
-                return chain.host.sentCount() > before && chain.host.sent().back().text == L"/name Ann" &&
-                       chain.messenger.friendlyName() == kPlainName;
-            }, 1s))
-            return true;
-    }
-    return false;
+    // A restore that waits a moment (a busy machine, keys still being read)
+    // goes out on a later tick.
+    return tickUntil(chain, 4, [&] {
+        return chain.host.sentCount() > before && chain.host.sent().back().text == L"/name Ann" &&
+               chain.messenger.friendlyName() == kPlainName;
+    });
 }
 
 }  // namespace sonarel::testing

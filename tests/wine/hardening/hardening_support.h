@@ -1,6 +1,7 @@
 #pragma once
 // Shared steps of the hardening tests: switches driven through a
 // DirectChain, and the proof that a chain still delivers afterwards.
+#include <functional>
 #include <string>
 
 #include "tests/wine/names/direct_chain.h"
@@ -23,6 +24,10 @@ void showAndTick(DirectChain& chain, const std::wstring& title);
 // A switch and a restore, and the tick after the restore, with whatever
 // the messenger or the registry does meanwhile.
 void switchAndRestore(DirectChain& chain, Titles& titles);
+
+// Ticks once a second, as the timer does, until the condition holds;
+// false when it still does not after the last of the ticks.
+bool tickUntil(DirectChain& chain, int ticks, const std::function<bool()>& condition);
 
 // True when, within a few switches (the first may have to open the command
 // conversation), the display name becomes the listening name, through the

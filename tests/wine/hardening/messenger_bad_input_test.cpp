@@ -112,12 +112,7 @@ TEST(MessengerBadInput, NotRegisteredOrFailingCreationKeepsTheTicksGoing) {
             chain.messenger.registerClassObject();
             SetForegroundWindow(bob);
             chain.player.show(titles.playing());
-            bool sent = false;
-            for (int tick = 0; tick < 15 && !sent; ++tick) {
-                chain.tick();
-                sent = waitUntil([&] { return !chain.host.sent().empty(); }, 1s);
-            }
-            ASSERT_TRUE(sent) << c.what;
+            ASSERT_TRUE(tickUntil(chain, 15, [&] { return !chain.host.sent().empty(); })) << c.what;
             EXPECT_EQ(chain.host.sent().back().text, kListeningCommand) << c.what;
             EXPECT_EQ(chain.host.sent().back().contact, L"Debug.Window") << c.what;
             EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob; }, 2s)) << c.what;
