@@ -68,6 +68,7 @@ public:
         marks_.press = nowMicroseconds();
         return real_.pressHotKey(into);
     }
+    KeysFate lastKeys() override { return real_.lastKeys(); }
     UserActivity userActivity() override {
         if (!marks_.checks) marks_.checks = nowMicroseconds();
         return real_.userActivity();

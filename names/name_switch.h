@@ -52,6 +52,13 @@ public:
     virtual std::unique_ptr<Conversation> instantMessage(std::wstring_view contact) = 0;
 };
 
+// What became of the last hot-key batch pressed.
+enum class KeysFate {
+    unread,  // the conversation may still read them
+    read,    // the conversation's thread has read them
+    lost,    // they never reached it, or can no longer (the window is gone)
+};
+
 // What the name switch uses of the window system.
 class WindowSystem {
 public:
@@ -87,6 +94,9 @@ public:
     // fewer keys than it was given; then the keys that went down are let go
     // at once.
     virtual bool pressHotKey(WindowHandle into) = 0;
+    // The fate of the last batch pressHotKey sent, in whole or in part;
+    // read when none was sent.
+    virtual KeysFate lastKeys() = 0;
 };
 
 // How long the switch keeps asking for a conversation to come to the front.

@@ -293,24 +293,26 @@ void runOnce(const std::shared_ptr<std::function<void()>>& action) {
 // Where the hide stands with the keys pressed before it.
 enum class KeysAfterPress {
     mayBeUnread,  // the hide waits
-    done,         // read, gone elsewhere, or the window is gone: the hide runs
+    read,         // read, or taken for read where that cannot be watched: the hide runs
+    lost,         // gone elsewhere, or the window is gone: the hide runs
     givenUp,      // unread for too long: the watch ends, and the window stays
 };
 
-// The keys are done once the conversation's thread has read them, or
-// another window took the foreground while the conversation still answers,
-// or the window is gone.
-// Without a watch they count as done after the fallback time. With one,
+// The keys are read once the conversation's thread has read them; lost
+// once another window took the foreground while the conversation still
+// answers, or the window is gone.
+// Without a watch they count as read after the fallback time. With one,
 // the hide never hands the keyboard on while they may be unread; after the
 // longest wait the watch ends and the window is left as it is.
 KeysAfterPress keysAfterPress(HWND window, DWORD pressedAt) {
-    if (keyReads.read() || !IsWindow(window)) return KeysAfterPress::done;
+    if (keyReads.read()) return KeysAfterPress::read;
+    if (!IsWindow(window)) return KeysAfterPress::lost;
     DWORD waited = GetTickCount() - pressedAt;
     if (waited < keysReadFallbackMs) return KeysAfterPress::mayBeUnread;
+    if (!keyReads.watching()) return KeysAfterPress::read;
     // A conversation that stopped answering is shown by a ghost window in
     // front, and still holds the keys: the wait goes on.
-    if (!keyReads.watching() || (GetForegroundWindow() != window && !IsHungAppWindow(window)))
-        return KeysAfterPress::done;
+    if (GetForegroundWindow() != window && !IsHungAppWindow(window)) return KeysAfterPress::lost;
     return waited < keysReadLongestWaitMs ? KeysAfterPress::mayBeUnread : KeysAfterPress::givenUp;
 }
 
@@ -400,13 +402,33 @@ bool Win32WindowSystem::pressHotKey(WindowHandle into) {
     if (GetForegroundWindow() != window) return false;
     keyReads.watch(window);
     keysPressed_ = true;
+    batchWindow_ = into;
+    batchPressedAt_ = GetTickCount();
+    batchFate_ = KeysFate::unread;
     bool all = pressKeys({hotKeyBatch.begin(), hotKeyBatch.end()}, [](const std::vector<KeyEvent>& batch) {
         std::vector<INPUT> keys;
         for (const KeyEvent& event : batch) keys.push_back(key(event.key, event.up));
         return std::size_t{sendOwnInput(keys.data(), static_cast<UINT>(keys.size()))};
     });
     if (!all) keyReads.stop();
+    batchPartial_ = !all;
     return all;
+}
+
+// Known once: a batch read stays read after its watch has ended.
+KeysFate Win32WindowSystem::lastKeys() {
+    if (batchFate_ != KeysFate::unread) return batchFate_;
+    // Of a batch taken only in part, what went in may still be read for a
+    // while; whatever it did, the name was not asked for.
+    if (batchPartial_)
+        return GetTickCount() - batchPressedAt_ < keysReadFallbackMs ? KeysFate::unread : batchFate_ = KeysFate::lost;
+    switch (keysAfterPress(toHandle(batchWindow_), batchPressedAt_)) {
+        case KeysAfterPress::mayBeUnread: return KeysFate::unread;
+        case KeysAfterPress::read: return batchFate_ = KeysFate::read;
+        case KeysAfterPress::lost:
+        case KeysAfterPress::givenUp: return batchFate_ = KeysFate::lost;
+    }
+    return KeysFate::unread;
 }
 
 UserActivity Win32WindowSystem::userActivity() {

@@ -18,6 +18,7 @@ public:
     bool finishPendingHide() override;
     void waitUntilAnswering(WindowHandle window) override;
     bool pressHotKey(WindowHandle into) override;
+    KeysFate lastKeys() override;
     UserActivity userActivity() override;
     bool fullScreenInFront() override;
     void claimLastInput() override;
@@ -29,6 +30,11 @@ private:
     unsigned long pendingSince_ = 0;  // when its keys went in (GetTickCount)
     // Keys went in since the last hide, and the hide waits for their reading.
     bool keysPressed_ = false;
+    // The last batch pressed: where and when, and what became of it once known.
+    WindowHandle batchWindow_ = 0;
+    unsigned long batchPressedAt_ = 0;
+    KeysFate batchFate_ = KeysFate::read;
+    bool batchPartial_ = false;
 };
 
 }  // namespace sonarel

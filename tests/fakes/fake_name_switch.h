@@ -98,6 +98,7 @@ public:
     std::set<WindowHandle> gone;  // windows that no longer exist
     bool refusesKeys = false;
     bool keysUnread = false;  // the conversation in front has not read the last keys
+    KeysFate keysFate = KeysFate::read;  // what became of the last keys pressed
     int pendingHides = 0;  // hides not run yet
     int foregroundAttempts = 0;
     std::vector<std::string> log;
@@ -140,6 +141,7 @@ public:
         log.push_back((refused ? "refused in " : "press in ") + std::to_string(foreground));
         return !refused;
     }
+    KeysFate lastKeys() override { return keysFate; }
 };
 
 class FakeRegistry final : public QuickTextRegistry {
