@@ -36,8 +36,8 @@ public:
     SendOutcome changeName() override;
     SendOutcome changeNameBack() override;
     LeftBehind listeningNameLeftBehind() override;
-    bool nameSentShows() override;
-    void giveBackQuickText() override;
+    FlightNews followNameOnItsWay() override;
+    void giveBackEveryQuickText() override;
     // Failures the name switch steps past are traced here.
     void traceTo(SwitchTrace trace) { nameSwitch_.traceTo(std::move(trace)); }
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 
@@ -26,6 +27,12 @@ public:
     void RemoveSetting(std::wstring_view key) override {
         if (refused.count(std::wstring(key))) throw std::runtime_error("the store refuses it");
         values_.erase(std::wstring(key));
+    }
+    std::vector<std::wstring> ListSettings(std::wstring_view prefix) const override {
+        std::vector<std::wstring> keys;
+        for (const auto& [key, value] : values_)
+            if (key.starts_with(prefix)) keys.push_back(key);
+        return keys;
     }
     bool holds(std::wstring_view key) const { return values_.count(std::wstring(key)) != 0; }
 

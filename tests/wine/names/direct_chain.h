@@ -30,8 +30,8 @@ public:
         return counted(names_.changeNameBack());
     }
     LeftBehind listeningNameLeftBehind() override { return names_.listeningNameLeftBehind(); }
-    bool nameSentShows() override { return names_.nameSentShows(); }
-    void giveBackQuickText() override { names_.giveBackQuickText(); }
+    FlightNews followNameOnItsWay() override { return names_.followNameOnItsWay(); }
+    void giveBackEveryQuickText() override { names_.giveBackEveryQuickText(); }
     long long calls() const { return switches + restores; }
     long long switches = 0;
     long long restores = 0;
