@@ -50,6 +50,8 @@ public:
 
     // The last composed command (Text2); none before the first composition.
     const std::optional<std::wstring>& commandText() const { return nameSwitch_.commandText(); }
+    // True while a name is on its way.
+    bool nameOnItsWay() const { return nameSwitch_.nameOnItsWay(); }
     // True once the messenger's events are connected.
     bool messengerConnected() const { return events_ != nullptr; }
     // True once there is a messenger object to open conversations through.

@@ -159,7 +159,8 @@ std::optional<FlightNews> NameSwitch::otherAccount() {
         news.plain = flight_->plain;
         news.name = flight_->name;
         // The server may have refused it: asked for again, it waits as one given up.
-        if (flight_->keysRead || windows_.lastKeys() == KeysFate::read) unconfirmed_.note(flight_->name, now_());
+        if (flight_->keysRead || windows_.lastKeys() == KeysFate::read)
+            news.nextTry = unconfirmed_.note(flight_->name, now_());
         giveBack(flight_->signin);
         flight_.reset();
     }

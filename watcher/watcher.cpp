@@ -227,9 +227,7 @@ void Watcher::take(const FlightNews& news) {
         if (pending_ && followsNameOnItsWay(pending_->lastOutcome)) pending_.reset();
         break;
     case What::unconfirmed:
-        limit_.noteUnconfirmed(now_());
-        traceReason(std::wstring(nameOf(decisionOf(news))) + L" \"" + news.name + L"\" not confirmed; next try in " +
-                    decimalText(news.nextTry.count()) + L" s");
+        noteUnconfirmed(news);
         if (pending_ && followsNameOnItsWay(pending_->lastOutcome)) ++pending_->failedAttempts;
         break;
     case What::lost:
@@ -243,11 +241,21 @@ void Watcher::take(const FlightNews& news) {
         decideAgainDue_ = true;
         break;
     case What::otherAccount:
+        // Its name was looked for still: it may have been refused.
+        if (news.nextTry.count() > 0) noteUnconfirmed(news);
         traceReason(L"another account signed in: the name is decided afresh");
         otherAccount_ = true;
         break;
     }
     flightEnded_ = true;
+}
+
+// Each name given up is traced, with when it may go again, and slows the
+// names that follow.
+void Watcher::noteUnconfirmed(const FlightNews& news) {
+    limit_.noteUnconfirmed(now_());
+    traceReason(std::wstring(nameOf(decisionOf(news))) + L" \"" + news.name + L"\" not confirmed; next try in " +
+                decimalText(news.nextTry.count()) + L" s");
 }
 
 // One attempt a tick; after a run of failures, one every slow interval. A

@@ -129,6 +129,7 @@ private:
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
     void take(const FlightNews& news);
+    void noteUnconfirmed(const FlightNews& news);
     bool followsFlight() const;
     SendOutcome attempt(NameDecision decision);
     void note(SendOutcome outcome, bool answeringOpening);

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -82,20 +83,29 @@ struct Server {
         Ms at;
         std::wstring signin;
         std::wstring name;
+        long long id;
     };
     std::deque<Request> queue;
 
-    void ask(Ms at, const std::wstring& signin, const std::wstring& name) {
+    long long ask(Ms at, const std::wstring& signin, const std::wstring& name) {
         if (!queue.empty()) at = std::max(at, queue.back().at);
-        queue.push_back({at, signin, name});
+        queue.push_back({at, signin, name, ++asked});
+        return asked;
     }
+    long long asked = 0;
     // The user's own change shows at once and counts as a change.
     void setByHand(Ms at, const std::wstring& signin, const std::wstring& name) {
-        shown[signin] = name;
+        show(signin, name);
         lastChange[signin] = at;
     }
+    void show(const std::wstring& signin, const std::wstring& name) {
+        shown[signin] = name;
+        if (onShown) onShown(name);
+    }
+    std::function<void(const std::wstring&)> onShown;
     std::optional<Ms> nextDue() const { return queue.empty() ? std::nullopt : std::optional(queue.front().at); }
-    void applyDue(Ms now, std::vector<std::string>& log) {
+    // Refusals go to `refused`.
+    void applyDue(Ms now, std::vector<std::string>& log, const std::function<void(const Request&)>& refused) {
         while (!queue.empty() && queue.front().at <= now) {
             Request request = queue.front();
             queue.pop_front();
@@ -103,10 +113,11 @@ struct Server {
             bool paced = paces && last != lastChange.end() && request.at - last->second < 10 * oneSecond;
             if (holdsLink(request.name) || paced) {
                 log.push_back("server refuses \"" + narrow(request.name) + "\"");
+                refused(request);
                 continue;
             }
             std::wstring name = collapsesBlanks ? shownForm(request.name) : request.name;
-            shown[request.signin] = name;
+            show(request.signin, name);
             lastChange[request.signin] = request.at;
             log.push_back("server shows \"" + narrow(name) + "\"");
         }
@@ -346,6 +357,14 @@ private:
     // their keys were pressed, and when names were given up.
     std::vector<std::pair<Ms, std::wstring>> sent_;
     std::vector<Ms> unconfirmed_;
+    // The names asked of the server in this process's life: each that it
+    // refuses is named by a "not confirmed" line.
+    struct Asked {
+        std::wstring name;
+        bool refused = false;
+        bool named = false;
+    };
+    std::map<long long, Asked> asked_;
     std::tuple<bool, std::wstring, std::wstring, std::wstring> seenAtTick_;
     std::vector<std::string> log_;
     std::vector<std::string> broken_;
@@ -439,14 +458,17 @@ void Simulation::keysRead(KeyBatch& batch) {
         for (const std::wstring& tag : tags)
             if (!tag.empty() && name.find(tag) != std::wstring::npos)
                 broken("a plain name holds a tag: \"" + narrow(name) + "\"");
-    server_.ask(now_ + between(0, server_.lateBy), account->signin, name);
+    asked_[server_.ask(now_ + between(0, server_.lateBy), account->signin, name)] = {name};
     sent_.emplace_back(batch.pressedAt, account->signin + L"|" + name);
     checkLimit();
 }
 
 void Simulation::trace(std::wstring_view line) {
     note("trace " + narrow(line.substr(0, line.size() - (line.ends_with(L"\n") ? 1 : 0))));
-    if (line.find(L" not confirmed; next try in ") != std::wstring_view::npos) unconfirmed_.push_back(now_);
+    if (line.find(L" not confirmed; next try in ") == std::wstring_view::npos) return;
+    unconfirmed_.push_back(now_);
+    for (auto& [id, asked] : asked_)
+        if (line.find(L"\"" + asked.name + L"\"") != std::wstring_view::npos) asked.named = true;
 }
 
 // At most five name commands in any minute once a name went unconfirmed,
@@ -469,6 +491,11 @@ void Simulation::checkLimit() {
 }
 
 void Simulation::start() {
+    // A name that shows after all, whoever asked for it, was not given up.
+    server_.onShown = [this](const std::wstring& name) {
+        for (auto& [id, asked] : asked_)
+            if (showsName(name, asked.name)) asked.named = true;
+    };
     accounts_ = {{L"ann@example.test", L"Ann", userTexts[pick(4)]}, {L"bob@example.test", L"Bob Lee", userTexts[pick(4)]}};
     for (const Account& account : accounts_) {
         server_.shown[account.signin] = account.plain;
@@ -490,6 +517,7 @@ void Simulation::restart() {
     effects_ = &process_->effects;
     sent_.clear();
     unconfirmed_.clear();
+    asked_.clear();
     restartAt_.reset();
     nextTick_ = now_ + oneSecond;
 }
@@ -534,7 +562,7 @@ void Simulation::advance(Ms by) {
     Ms until = now_ + by;
     for (Ms next = nextMoment(until); next <= until; next = nextMoment(until)) {
         now_ = next;
-        server_.applyDue(now_, log_);
+        server_.applyDue(now_, log_, [this](const Server::Request& request) { asked_[request.id].refused = true; });
         if (restartAt_ && now_ >= *restartAt_) {
             note("the messenger starts again");
             restart();
@@ -674,6 +702,9 @@ bool Simulation::atRest() {
 }
 
 void Simulation::checkAtRest() {
+    for (const auto& [id, asked] : asked_)
+        if (asked.refused && !asked.named)
+            broken("the server refused \"" + narrow(asked.name) + "\", and no line said it was not confirmed");
     const Account& account = accounts_[current_];
     std::wstring shown = server_.shown[account.signin];
     std::wstring tag = settings_.ReadSetting(keys::CurrentTag);

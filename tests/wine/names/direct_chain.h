@@ -61,6 +61,8 @@ public:
     // it is recorded, the switch was sent through it and it is hidden again:
     // from then on every call sends.
     bool openCommandConversation(const std::wstring& title);
+    // Ticks until the name on its way is through: shown, or given up.
+    bool settle();
     // The open conversations with the command contact.
     std::vector<HWND> commandConversations() const;
     std::wstring quickTextPath() const { return standin::quickTextPath(messenger.signinName()); }
