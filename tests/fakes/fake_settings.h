@@ -17,7 +17,7 @@ public:
 
     std::wstring ReadSetting(std::wstring_view key) const override {
         ++reads;
-        auto it = values_.find(std::wstring(key));
+        auto it = values_.find(key);
         return it == values_.end() ? std::wstring() : it->second;
     }
     void WriteSetting(std::wstring_view key, std::wstring_view value) override {
@@ -40,7 +40,7 @@ public:
     std::set<std::wstring> refused;  // keys whose writes fail
 
 private:
-    std::map<std::wstring, std::wstring> values_;
+    std::map<std::wstring, std::wstring, std::less<>> values_;
 };
 
 }  // namespace sonarel::testing

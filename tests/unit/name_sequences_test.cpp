@@ -365,7 +365,10 @@ private:
         bool named = false;
     };
     std::map<long long, Asked> asked_;
+    // What the ticks saw of the player, the tag and the watch, looked at
+    // again once the player was touched.
     std::tuple<bool, std::wstring, std::wstring, std::wstring> seenAtTick_;
+    bool playerTouched_ = false;
     std::vector<std::string> log_;
     std::vector<std::string> broken_;
 };
@@ -534,11 +537,13 @@ void Simulation::endProcessIfDead() {
 // it anew: another title, tag, or on or off.
 void Simulation::tick() {
     nextTick_ += oneSecond;
-    auto decides = std::tuple(player_.open, player_.title, settings_.ReadSetting(keys::CurrentTag),
-                              settings_.ReadSetting(keys::onOff));
-    if (decides != seenAtTick_)
-        for (Account& account : accounts_) account.renamedByHand = false;
-    seenAtTick_ = decides;
+    if (std::exchange(playerTouched_, false)) {
+        auto decides = std::tuple(player_.open, player_.title, settings_.ReadSetting(keys::CurrentTag),
+                                  settings_.ReadSetting(keys::onOff));
+        if (decides != seenAtTick_)
+            for (Account& account : accounts_) account.renamedByHand = false;
+        seenAtTick_ = decides;
+    }
     process_->watcher.pollTick();
     endProcessIfDead();
 }
@@ -589,6 +594,7 @@ void Simulation::act() {
 
 // Titles, tags, and the watch: each decides the name anew.
 void Simulation::actOnPlayer(int choice) {
+    playerTouched_ = true;
     std::wstring base = player_.title.substr(0, player_.title.find(L" ["));
     if (choice < 20 || !player_.open) {
         player_.open = true;
