@@ -670,14 +670,15 @@ void Simulation::actAsUser(int choice) {
 // The server, the host, the registry and the messenger's process.
 void Simulation::actOnTheWorld(int choice) {
     static const Ms lateness[] = {0, 1000, 2500, 3000};
-    static const Ms readTimes[] = {0, 300, 1500};
+    // The last: a conversation whose thread is busy for seconds.
+    static const Ms readTimes[] = {0, 300, 1500, 5000};
     if (choice < 6) {
         server_.lateBy = lateness[pick(4)];
         server_.paces = pick(2);
         server_.collapsesBlanks = pick(2);
         note("the server: up to " + std::to_string(server_.lateBy) + " ms late" + (server_.paces ? ", pacing" : ""));
     } else if (choice < 12) {
-        readsWithin_ = readTimes[pick(3)];
+        readsWithin_ = readTimes[pick(4)];
         dropsOneIn_ = pick(3) == 0 ? 4 : 0;
         losesOneIn_ = pick(3) == 0 ? 4 : 0;
         note("the host reads within " + std::to_string(readsWithin_) + " ms" + (dropsOneIn_ ? ", drops hot keys" : "") +

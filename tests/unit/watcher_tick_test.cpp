@@ -211,6 +211,44 @@ TEST_F(TickTest, OffPutsThePlainNameBackAndOnAgainShowsTheSong) {
     EXPECT_EQ(state.winamp2Showing, L"0");
 }
 
+// New choices saved, or a name given up that shows after all: the next tick
+// decides again as if the title had just changed, and with no song playing
+// puts the plain name (which sends nothing where it shows already).
+TEST_F(TickTest, DecidingAgainActsAsANewTitle) {
+    struct Case {
+        const char* what;
+        std::function<void(FakePlayerWindows&)> player;
+        const wchar_t* onOff;
+        Calls calls;
+    };
+    const Case cases[] = {
+        {"a song plays", [](FakePlayerWindows& w) { w.open(playerClass::winamp2); w.winamp2Text = L"Song"; }, L"1",
+         {kSwitch}},
+        {"paused", [](FakePlayerWindows& w) { w.open(playerClass::winamp2); w.winamp2Text = L"Song [Paused]"; }, L"1",
+         {kRestore}},
+        {"Winamp 3 plays", [](FakePlayerWindows& w) { w.open(playerClass::winamp3); w.winamp3Text = L"Song"; }, L"1",
+         {kSwitch}},
+        {"no player", [](FakePlayerWindows&) {}, L"1", {kRestore}},
+        {"the watch off, nothing showing", [](FakePlayerWindows& w) { w.open(playerClass::winamp2); w.winamp2Text = L"Song"; },
+         L"0", {}},
+    };
+    for (const Case& c : cases) {
+        FakePlayerWindows player;
+        c.player(player);
+        RecordingSwitcher recorder;
+        settings.WriteSetting(keys::onOff, c.onOff);
+        Watcher w(settings, player, recorder);
+        w.pollTick();
+        w.pollTick();
+        recorder.take();
+        w.decideAgain();
+        w.pollTick();
+        EXPECT_EQ(recorder.take(), c.calls) << c.what;
+        w.pollTick();
+        EXPECT_TRUE(recorder.take().empty()) << c.what << ": once";
+    }
+}
+
 // A process that ended while a song played may have left the listening
 // name behind: when no song plays by the second tick, it is put back.
 TEST_F(TickTest, RepairAtStartTable) {
