@@ -277,7 +277,8 @@ private:
              1500);
         step("play2 Night Drive", L"(and the one after it)", never, 1500);
         size_t next = host_.sent().size() - before;
-        check(listening()() && next == 0, L"a run of 3 songs: " + std::to_wstring(next) + L" send for the next ones");
+        check(listening()() && next == 0, L"the next 2 songs while the listening name shows: " +
+                                              std::to_wstring(next) + L" sends");
     }
 
     void watchOffAndOn() {
