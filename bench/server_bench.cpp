@@ -79,17 +79,21 @@ bool firstSongSent(Chain& chain, const Commands& commands, Row& row) {
     return false;
 }
 
-// A song plays; its name holds a link, which the server refuses: the name
-// commands in the minute from the first.
-void refusedForAMinute(Row& row) {
+// A song plays; its name holds a link, which the server refuses, and with
+// `songEveryMs` a new song follows that often: the name commands in the
+// `forMs` from the first.
+void refusedName(Row& row, double forMs, double songEveryMs) {
     Chain chain;
     chain.messenger.refuseLinks(true);
     SettingsStore().WriteSetting(keys::CurrentTag, L"on www.radio.test");
     Commands commands(chain);
     if (!firstSongSent(chain, commands, row)) return;
     double first = commands.last();
-    lookAfterTheUser(first + oneMinuteMs - nowMs());
-    row.samples.push_back(static_cast<double>(commands.between(first, first + oneMinuteMs)));
+    for (int song = 2; nowMs() < first + forMs; ++song) {
+        lookAfterTheUser(std::min(songEveryMs > 0 ? songEveryMs : forMs, first + forMs - nowMs()));
+        if (songEveryMs > 0) chain.player.show(std::to_wstring(song) + L". Song - Winamp");
+    }
+    row.samples.push_back(static_cast<double>(commands.between(first, first + forMs)));
 }
 
 // Eight pauses and resumes 2 s apart, with a server that refuses a change
@@ -161,22 +165,6 @@ void plainWhileTheNameIsInFlight(Row& row, const wchar_t* title, double afterMs,
     if (!right()) ++row.wrong;
 }
 
-// The tag holds a link, which the server refuses, and a new song comes
-// every 3 s for 5 minutes: the name commands in those minutes.
-void refusedWhileSongsChange(Row& row) {
-    Chain chain;
-    chain.messenger.refuseLinks(true);
-    SettingsStore().WriteSetting(keys::CurrentTag, L"on www.radio.test");
-    Commands commands(chain);
-    if (!firstSongSent(chain, commands, row)) return;
-    double first = commands.last();
-    for (int song = 2; nowMs() < first + 5 * oneMinuteMs; ++song) {
-        lookAfterTheUser(3000);
-        chain.player.show(std::to_wstring(song) + L". Song - Winamp");
-    }
-    row.samples.push_back(static_cast<double>(commands.between(first, first + 5 * oneMinuteMs)));
-}
-
 // Every name holds a link, so the server refuses them all; the command
 // conversation takes 400 ms to come forward; the player pauses and plays
 // every second for a minute: the most name commands in any minute.
@@ -218,7 +206,7 @@ void benchmarkServer(int repetitions) {
                      "slow to come forward: name commands in any minute",
                      5, "", {}};
     for (int r = 0; r < repetitions; ++r) {
-        onNewApartmentThread([&] { refusedForAMinute(refused); });
+        onNewApartmentThread([&] { refusedName(refused, oneMinuteMs, 0); });
         onNewApartmentThread([&] { pausesAgainstAPacedServer(paced); });
         onNewApartmentThread([&] {
             plainWhileTheNameIsInFlight(inFlight, L"1. Song A - Winamp [Stopped]", 1200, 10000);
@@ -229,7 +217,7 @@ void benchmarkServer(int repetitions) {
         onNewApartmentThread([&] { pauseAndPlayAgainstARefusingServer(pauseAndPlay); });
     }
     // Five minutes each: once.
-    onNewApartmentThread([&] { refusedWhileSongsChange(songsRefused); });
+    onNewApartmentThread([&] { refusedName(songsRefused, 5 * oneMinuteMs, 3000); });
     onNewApartmentThread([&] { quickTextBack(quickText, 3 * repetitions); });
 
     std::printf("| the server refuses, paces or delays names | median | worst | goal | result |\n");

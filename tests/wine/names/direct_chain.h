@@ -79,7 +79,12 @@ public:
     frmSendText form{settings, imWindows};
     CountingNames names{form};
     Win32PlayerWindows playerWindows;
-    Watcher watcher{settings, playerWindows, names, WatchClock::now, writeDebugTrace};
+    // The decisions the watcher took, as its trace tells them.
+    long long decisions = 0;
+    Watcher watcher{settings, playerWindows, names, WatchClock::now, [this](std::wstring_view line) {
+                        if (line.starts_with(L"Sonarel: switch to the")) ++decisions;
+                        writeDebugTrace(line);
+                    }};
 };
 
 }  // namespace sonarel::testing
