@@ -31,11 +31,20 @@ bool showsRecordedListeningName(const std::optional<std::wstring>& showing, cons
 // a failure that lasts does not fill the trace.
 template <class Step>
 void NameSwitch::tracingFailure(std::wstring_view what, Step&& step) {
+    bool worked = false;
     try {
         step();
-        if (auto known = failing_.find(what); known != failing_.end()) failing_.erase(known);
+        worked = true;
     } catch (...) {
+    }
+    noteWhetherItWorked(what, worked);
+}
+
+void NameSwitch::noteWhetherItWorked(std::wstring_view what, bool worked) {
+    if (!worked) {
         traceFailure(what);
+    } else if (auto known = failing_.find(what); known != failing_.end()) {
+        failing_.erase(known);
     }
 }
 
@@ -170,12 +179,13 @@ std::optional<FlightNews> NameSwitch::otherAccount() {
 }
 
 void NameSwitch::giveBack(std::wstring_view signin) {
-    if (loan_.giveBack(signin)) {
+    bool givenBack = loan_.giveBack(signin);
+    noteWhetherItWorked(L"giving back the user's quick text", givenBack);
+    if (givenBack) {
         giveBacksOwed_.erase(foldedSignin(signin));
-        return;
+    } else {
+        giveBacksOwed_.insert(foldedSignin(signin));
     }
-    traceFailure(L"giving back the user's quick text");
-    giveBacksOwed_.insert(foldedSignin(signin));
 }
 
 // A give-back that failed is tried again on the next ticks, but never for

@@ -196,6 +196,7 @@ private:
     void giveBackOwed();
     template <class Step>
     void tracingFailure(std::wstring_view what, Step&& step);
+    void noteWhetherItWorked(std::wstring_view what, bool worked);
     void traceFailure(std::wstring_view what);
 
     Settings& settings_;
