@@ -322,7 +322,7 @@ private:
     void trace(std::wstring_view line);
     void checkAtRest();
     void checkLimit();
-    bool atRest();
+    std::string notAtRest();
     std::wstring expectedName(bool& exact) const;
     int pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(rng_); }
     Ms between(Ms low, Ms high) { return std::uniform_int_distribution<Ms>(low, high)(rng_); }
@@ -699,13 +699,17 @@ void Simulation::actOnTheWorld(int choice) {
 }
 
 // Quiet: nothing on its way, nothing lent, nothing pending that can show.
-bool Simulation::atRest() {
-    if (!process_ || server_.nextDue() || process_->names.nameOnItsWay()) return false;
-    if (!settings_.ListSettings(keys::KeptQuickTextPrefix).empty()) return false;
-    if (!process_->watcher.pending()) return true;
+// Empty when at rest; otherwise what is not.
+std::string Simulation::notAtRest() {
+    if (!process_) return "the messenger is not running";
+    if (server_.nextDue()) return "the server has names to show";
+    if (process_->names.nameOnItsWay()) return "a name is on its way";
+    if (!settings_.ListSettings(keys::KeptQuickTextPrefix).empty()) return "a quick text is lent";
+    if (!process_->watcher.pending()) return {};
     // A name the server always refuses never shows: its decision waits for good.
-    return holdsLink(settings_.ReadSetting(keys::CurrentTag)) && player_.playing() &&
-           isSet(settings_.ReadSetting(keys::onOff));
+    bool refusedForGood = holdsLink(settings_.ReadSetting(keys::CurrentTag)) && player_.playing() &&
+                          isSet(settings_.ReadSetting(keys::onOff));
+    return refusedForGood ? std::string() : "a decision is pending";
 }
 
 void Simulation::checkAtRest() {
@@ -747,15 +751,14 @@ std::vector<std::string> Simulation::run() {
     typingUntil_ = now_;
     if (process_) process_->effects.endsAtEffect.reset();
     int restful = 0;
+    std::string why;
     for (Ms waited = 0; waited < 10 * oneMinute && restful < 3; waited += oneSecond) {
         advance(oneSecond);
-        restful = atRest() ? restful + 1 : 0;
+        why = notAtRest();
+        restful = why.empty() ? restful + 1 : 0;
     }
-    if (restful < 3) {
-        broken("the name did not come to rest within ten minutes");
-    } else {
-        checkAtRest();
-    }
+    if (restful < 3) broken("not at rest within ten minutes: " + why);
+    checkAtRest();
     return broken_;
 }
 
