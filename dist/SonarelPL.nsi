@@ -107,7 +107,7 @@ Page custom ScopePage ScopePageLeave
 ; What comes next: the messenger loads the plug-in only when it starts. A
 ; silent install skips this page, and so opens nothing.
 !define MUI_FINISHPAGE_TEXT_LARGE
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nRestart the messenger (or reload the host's plug-ins), so that it loads the plug-in. Then type /xwinampoptions in a conversation to choose your listening name."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nRestart the messenger (close it completely, also its icon beside the clock), so that its host loads the plug-in. Then type /xwinampoptions in a conversation to choose your listening name. The user's guide stays in the Start menu."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${README}"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "&Show the user's guide"
 !insertmacro MUI_PAGE_FINISH

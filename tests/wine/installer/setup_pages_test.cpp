@@ -371,7 +371,8 @@ Step folder(const std::wstring& shown, std::vector<Press> presses, std::wstring 
 }
 Step finish(std::vector<Press> presses, std::wstring screenshot = L"") {
     return {L"Completing Sonarel Plugin Setup",
-            {mentions(L"Restart the messenger"), mentions(L"type /xwinampoptions"), ticked(guideBox, true)},
+            {mentions(L"Restart the messenger"), mentions(L"type /xwinampoptions"),
+             mentions(L"The user's guide stays in the Start menu"), ticked(guideBox, true)},
             std::move(screenshot),
             std::move(presses)};
 }
