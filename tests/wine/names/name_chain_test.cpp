@@ -20,6 +20,14 @@ namespace {
 // above that, for a machine that delays the ticks.
 constexpr auto kSwitch = 10s;
 
+// The class of the window in front, when the keyboard is not where it
+// should be ("#32769" is the desktop's).
+std::wstring classOfForeground() {
+    wchar_t name[256] = {};
+    GetClassNameW(GetForegroundWindow(), name, 256);
+    return name;
+}
+
 std::vector<std::wstring> sentTexts(const Chain& chain) {
     std::vector<std::wstring> texts;
     for (const auto& sent : chain.host.sent()) texts.push_back(sent.text);
@@ -89,6 +97,7 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
         onNewApartmentThread([&] {
             SCOPED_TRACE(c.what);
             DebugTraceReader trace;
+            TraceShownOnFailure shown(trace);
             Chain chain;
             StandInPlayer desk;
             chain.player.show(L"");  // no title yet: nothing to decide
@@ -105,7 +114,8 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
             c.letGo(desk);
             ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
             std::string expected = "ok keys=" + std::to_string(c.userKeys) + " front=document";
-            EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s)) << desk.reply("desk");
+            EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s))
+                << desk.reply("desk") << ", in front: " << toAnsi(classOfForeground());
             EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
             if (c.reason) {
                 EXPECT_TRUE(trace.contains(c.reason));
