@@ -97,6 +97,7 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
         onNewApartmentThread([&] {
             SCOPED_TRACE(c.what);
             DebugTraceReader trace;
+            ASSERT_TRUE(trace.reading());
             TraceShownOnFailure shown(trace);
             Chain chain;
             StandInPlayer desk;
