@@ -31,9 +31,13 @@ test: build native
 	ctest --test-dir $(NATIVE) --output-on-failure
 	$(SESSION) ctest --test-dir $(BUILD) --output-on-failure --timeout 240
 
-# The README shows the screenshots that the window tests take.
-screens: test
-	mkdir -p docs/screens && cp $(BUILD)/screens/*.png docs/screens/
+# The README shows the screenshots that the window tests take: the Options
+# and About windows, and the setup's and the uninstaller's pages.
+SCREENS := options about setup-scope setup-finish uninstall-note uninstall-choice
+screens: build
+	rm -rf $(BUILD)/screens
+	$(SESSION) ctest --test-dir $(BUILD) --output-on-failure -R '^(ui_windows_test|setup_pages_test)$$'
+	mkdir -p docs/screens && for s in $(SCREENS); do cp $(BUILD)/screens/$$s.png docs/screens/ || exit 1; done
 
 bench: build
 	$(SESSION) tools/wine-run.sh $(BUILD)/bin/sonarel-bench.exe

@@ -1,7 +1,7 @@
 ; The setup program. Per user by default, without administrator rights; for
 ; all users with /ALLUSERS (or the choice on its page) when run elevated, and
 ; then only below the program files folder.
-; The build passes VERSION, SHORT_VERSION, DLL_FILE, README_FILE,
+; The build passes VERSION (three numbers), DLL_FILE, README_FILE,
 ; LICENSE_FILE and OUT_FILE, and SIGN (a command that signs the file it is
 ; given) when the release is signed (see package.sh beside this file).
 ;
@@ -34,10 +34,18 @@ ${StrStr}
 
 !define PRODUCT "Sonarel Plugin"
 !define PUBLISHER "Sonarel Team"
+; The addresses the About window links to: the publisher's, and updates.
+!define PUBLISHER_URL "https://www.example.org/"
+!define UPDATES_URL "https://sonarel.example.org/"
+; The version resource wants four numbers: the fourth is always 0.
+!define FILE_VERSION "${VERSION}.0"
 !define DLL "SonarelPL.dll"
 !define README "SonarelPL-README.txt"
 !define LICENSE "SonarelPL-LICENSE.txt"
 !define UNINSTALLER "SonarelPL-uninstall.exe"
+; The Start menu folder, in the scope's programs folder, and its one entry.
+!define START_FOLDER "$SMPROGRAMS\${PRODUCT}"
+!define GUIDE_LINK "${PRODUCT} user's guide.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\SonarelPL"
 !define SETTINGS_KEY "Software\VB and VBA Program Settings\Olvar's Sonarel Plugin"
 !define RECORD_KEY "${SETTINGS_KEY}\Data"
@@ -50,16 +58,16 @@ ${StrStr}
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
-BrandingText "${PRODUCT} ${SHORT_VERSION}"
+BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
 
-VIProductVersion "${VERSION}"
-VIFileVersion "${VERSION}"
+VIProductVersion "${FILE_VERSION}"
+VIFileVersion "${FILE_VERSION}"
 VIAddVersionKey ProductName "${PRODUCT}"
 VIAddVersionKey CompanyName "${PUBLISHER}"
 VIAddVersionKey FileDescription "${PRODUCT} setup"
-VIAddVersionKey FileVersion "${VERSION}"
+VIAddVersionKey FileVersion "${FILE_VERSION}"
 VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey LegalCopyright "Copyright (c) 2026 ${PUBLISHER}"
 
@@ -99,15 +107,18 @@ Page custom ScopePage ScopePageLeave
 ; What comes next: the messenger loads the plug-in only when it starts. A
 ; silent install skips this page, and so opens nothing.
 !define MUI_FINISHPAGE_TEXT_LARGE
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nRestart the messenger (or reload the host's plug-ins), so that it loads the plug-in. Then type /xwinampoptions in a conversation to choose your listening name."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} has been installed on your computer.$\r$\n$\r$\nRestart the messenger (close it completely, also its icon beside the clock), so that its host loads the plug-in. Then type /xwinampoptions in a conversation to choose your listening name. The user's guide stays in the Start menu."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${README}"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "&Show the user's guide"
 !insertmacro MUI_PAGE_FINISH
 
 ; Shown only while a listening name may still show (see un.ListeningNotePage).
+; Both pages are the user's: a second start with administrator rights
+; (see un.UserPartThenElevated) shows neither.
 UninstPage custom un.ListeningNotePage
+!define MUI_PAGE_CUSTOMFUNCTION_PRE un.SkipUsersPageWhenElevated
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_COMPONENTSPAGE_TEXT_TOP "The plug-in is unregistered and its files are removed. Your settings stay unless you tick the box."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Your own quick text on Alt+0 is given back, and the plug-in is unregistered and its files are removed. Your settings stay unless you tick the box."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -564,6 +575,11 @@ Function WriteEntry
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  ; What the installed programs show as the program's support information.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Readme" "$INSTDIR\${README}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "HelpLink" "$INSTDIR\${README}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "URLInfoAbout" "${PUBLISHER_URL}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "URLUpdateInfo" "${UPDATES_URL}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${UNINSTALLER},0"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
@@ -607,6 +623,14 @@ Section "Install"
   ; The entry in the installed-programs list, in the scope installed in.
   Call WriteEntry
   Call KeepDllAtRestart
+  ; The way back to the guide, in the scope's Start menu. Not worth failing
+  ; the install for.
+  ClearErrors
+  CreateDirectory "${START_FOLDER}"
+  CreateShortcut "${START_FOLDER}\${GUIDE_LINK}" "$INSTDIR\${README}"
+  ${If} ${Errors}
+    DetailPrint "The Start menu entry of the user's guide could not be made."
+  ${EndIf}
 
   !insertmacro DROP_ASIDE $AsideReadme
   !insertmacro DROP_ASIDE $AsideLicense
@@ -620,7 +644,15 @@ SectionEnd
 
 ; -------------------------------------------------------------- uninstall
 
-Var Entry  ; 1 when this scope's entry names this folder
+Var Entry     ; 1 when this scope's entry names this folder
+; Removing an all-users copy without administrator rights takes two runs:
+; this one, in the user's own account, shows the user's pages and gives
+; back the user's quick text, then starts a second run with the rights
+; (Elevated there), which may run in another administrator's account and
+; so touches nothing of the user's. The user's settings go last, once the
+; second run removed the plug-in.
+Var UserPart  ; 1 in the first run
+Var Elevated  ; 1 in the second run
 
 ; Deletes the file $R9 now, or renames it to a name of its own and has that
 ; deleted when Windows restarts: a deletion at restart by the file's own
@@ -646,8 +678,86 @@ Function un.DeleteNowOrAtRestart
   ${EndIf}
 FunctionEnd
 
+; Puts back the user's own quick text on Alt+0 that the plug-in still
+; keeps, for every sign-in name, in this process's account: what
+; "regsvr32 /u /n /i:quicktext" calls. Unregistering does the same.
+Function un.GiveBackQuickText
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::LoadLibraryW(w "$INSTDIR\${DLL}") p .R1'
+  ${If} $R1 <> 0
+    System::Call 'kernel32::GetProcAddress(p R1, m "DllInstall") p .R2'
+    ${If} $R2 <> 0
+      System::Call '::$R2(i 0, w "quicktext") i .R2'
+    ${EndIf}
+    System::Call 'kernel32::FreeLibrary(p R1)'
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
+!define NEEDS_RIGHTS "${PRODUCT} was installed for all users: removing it needs administrator rights."
+
+; Starts this uninstaller again with the verb that asks for administrator
+; rights, as Windows does for a program that needs them, in place (a
+; temporary copy of the uninstaller is already running) and with this
+; run's switches; waits for it. Out: $R3 its exit code, or 1 when the
+; prompt was refused.
+Function un.StartElevated
+  Push $R0
+  Push $R1
+  Push $R2
+  ${un.GetParameters} $R0
+  ; SHELLEXECUTEINFOW: SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC, SW_SHOWNORMAL.
+  System::Call '*(i 60, i 0x140, p $HWNDPARENT, w "runas", w "$EXEPATH", w "$R0 ${ELEVATED_SWITCH} _?=$INSTDIR", p 0, i 1, p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .R1'
+  System::Call 'shell32::ShellExecuteExW(p R1) i .R2 ?e'
+  Pop $R3
+  ${If} $R2 = 0
+    System::Free $R1
+    ; ERROR_CANCELLED: the user said no.
+    ${If} $R3 = 1223
+      StrCpy $R3 ${EXIT_CANCELLED}
+    ${Else}
+      MessageBox MB_ICONSTOP "${NEEDS_RIGHTS}" /SD IDOK
+      StrCpy $R3 ${EXIT_FAILED}
+    ${EndIf}
+  ${Else}
+    System::Call '*$R1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .R2)'
+    System::Free $R1
+    StrCpy $R3 ${EXIT_FAILED}
+    ${If} $R2 <> 0
+      System::Call 'kernel32::WaitForSingleObject(p R2, i -1)'
+      System::Call 'kernel32::GetExitCodeProcess(p R2, *i .R3)'
+      System::Call 'kernel32::CloseHandle(p R2)'
+    ${EndIf}
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; The first run's part: the user's quick text back, then the second run.
+; Stops the uninstall unless that run removed the plug-in.
+Function un.UserPartThenElevated
+  Call un.GiveBackQuickText
+  DetailPrint "Your own quick text on Alt+0 is given back."
+  DetailPrint "${NEEDS_RIGHTS}"
+  Call un.StartElevated
+  SetErrorLevel $R3
+  ${If} $R3 = ${EXIT_CANCELLED}
+    Abort "Cancelled: the plug-in stays installed."
+  ${ElseIf} $R3 <> 0
+  ${AndIf} $R3 <> ${EXIT_RESTART}
+    Abort "The plug-in was not removed."
+  ${EndIf}
+FunctionEnd
+
 Section "un.${PRODUCT}" UnProgram
   SectionIn RO
+  ${If} $UserPart = 1
+    Call un.UserPartThenElevated
+    Return
+  ${EndIf}
   ; A DLL that the messenger has loaded cannot be deleted until it ends;
   ; silent mode removes it at the next restart instead.
   Call un.WaitUntilDllFree
@@ -670,16 +780,24 @@ Section "un.${PRODUCT}" UnProgram
   Delete "$INSTDIR\${LICENSE}"
   ${If} $Entry = 1
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ; The folder goes only when empty: the user may have put more there.
+    Delete "${START_FOLDER}\${GUIDE_LINK}"
+    RMDir "${START_FOLDER}"
   ${EndIf}
 SectionEnd
 
+; In the user's own account: never selected in the second run.
 Section /o "un.Also remove my settings" UnSettings
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "Software\VB and VBA Program Settings"
 SectionEnd
 
 ; Last, so that the uninstaller going away marks the end of the uninstall.
+; In the first run of two, the second has done this.
 Section "-un.Folder"
+  ${If} $UserPart = 1
+    Return
+  ${EndIf}
   Delete "$INSTDIR\${UNINSTALLER}"
   ${If} $FolderCreated = 1
     RMDir /REBOOTOK "$INSTDIR"
@@ -728,70 +846,45 @@ Function un.ListeningNameMayShow
   Pop $R1
 FunctionEnd
 
+Function un.SkipUsersPageWhenElevated
+  ${If} $Elevated = 1
+    Abort
+  ${EndIf}
+FunctionEnd
+
 ; Removing the plug-in ends the one thing that would put the plain name
 ; back: its own next start.
 Function un.ListeningNotePage
   Call un.ListeningNameMayShow
   ${If} $R0 = 0
+  ${OrIf} $Elevated = 1
     Abort
   ${EndIf}
   !insertmacro MUI_HEADER_TEXT "Before Uninstalling" "Your display name may still read as listening."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 100% "While a song played, ${PRODUCT} showed it in your display name, and the display name may still read as listening. Once the plug-in is removed, nothing puts your plain name back.$\r$\n$\r$\nTo put it back now: click Cancel, type /xwinampoff in a conversation, wait until your plain name shows, then uninstall again.$\r$\n$\r$\nOr go on, and set your name by hand in the messenger afterwards."
+  ${NSD_CreateLabel} 0 0 100% 100% "While a song played, ${PRODUCT} showed it in your display name, and the display name may still read as listening. Once the plug-in is removed, nothing puts your plain name back.$\r$\n$\r$\nTo put it back now: click Cancel, type /xwinampoff in a conversation, wait until your plain name shows, then uninstall again.$\r$\n$\r$\nOr go on, and set your name by hand in the messenger afterwards. Your own quick text on Alt+0 is given back either way."
   Pop $0
   nsDialogs::Show
-FunctionEnd
-
-!define NEEDS_RIGHTS "${PRODUCT} was installed for all users: removing it needs administrator rights."
-
-; An all-users copy started without administrator rights starts itself
-; again with the verb that asks for them, as Windows does for a program
-; that needs them, runs in place there (a temporary copy of the uninstaller
-; is already running) and ends with that run's exit code.
-Function un.StartElevated
-  ${un.GetParameters} $R0
-  ClearErrors
-  ${un.GetOptions} $R0 "${ELEVATED_SWITCH}" $R1
-  ${IfNot} ${Errors}
-    MessageBox MB_ICONSTOP "${NEEDS_RIGHTS}" /SD IDOK
-    SetErrorLevel ${EXIT_FAILED}
-    Quit
-  ${EndIf}
-  ; SHELLEXECUTEINFOW: SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC, SW_SHOWNORMAL.
-  System::Call '*(i 60, i 0x140, p 0, w "runas", w "$EXEPATH", w "$R0 ${ELEVATED_SWITCH} _?=$INSTDIR", p 0, i 1, p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .R1'
-  System::Call 'shell32::ShellExecuteExW(p R1) i .R2 ?e'
-  Pop $R3
-  ${If} $R2 = 0
-    System::Free $R1
-    ; ERROR_CANCELLED: the user said no.
-    ${If} $R3 = 1223
-      SetErrorLevel ${EXIT_CANCELLED}
-    ${Else}
-      MessageBox MB_ICONSTOP "${NEEDS_RIGHTS}" /SD IDOK
-      SetErrorLevel ${EXIT_FAILED}
-    ${EndIf}
-    Quit
-  ${EndIf}
-  System::Call '*$R1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .R2)'
-  System::Free $R1
-  StrCpy $R3 ${EXIT_FAILED}
-  ${If} $R2 <> 0
-    System::Call 'kernel32::WaitForSingleObject(p R2, i -1)'
-    System::Call 'kernel32::GetExitCodeProcess(p R2, *i .R3)'
-    System::Call 'kernel32::CloseHandle(p R2)'
-  ${EndIf}
-  SetErrorLevel $R3
-  Quit
 FunctionEnd
 
 Function un.onInit
   !insertmacro READ_ACCOUNT
   StrCpy $LeftBehind 0
+  StrCpy $UserPart 0
+  StrCpy $Elevated 0
   ${un.GetParameters} $R0
+  ClearErrors
+  ${un.GetOptions} $R0 "${ELEVATED_SWITCH}" $R1
+  ${IfNot} ${Errors}
+    StrCpy $Elevated 1
+    ; Its window shows only while it works.
+    SetAutoClose true
+  ${EndIf}
   ClearErrors
   ${un.GetOptions} $R0 "/REMOVESETTINGS" $R1
   ${IfNot} ${Errors}
+  ${AndIf} $Elevated = 0
     SectionSetFlags ${UnSettings} ${SF_SELECTED}
   ${EndIf}
   ; The scope is the one whose entry names this folder; without one, the
@@ -810,7 +903,13 @@ Function un.onInit
   ${EndIf}
   ${If} $AllUsers = 1
     ${If} $IsAdmin = 0
-      Call un.StartElevated
+      ; A second run that still lacks the rights stops instead of asking again.
+      ${If} $Elevated = 1
+        MessageBox MB_ICONSTOP "${NEEDS_RIGHTS}" /SD IDOK
+        SetErrorLevel ${EXIT_FAILED}
+        Quit
+      ${EndIf}
+      StrCpy $UserPart 1
     ${EndIf}
     SetShellVarContext all
   ${Else}

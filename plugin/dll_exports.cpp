@@ -5,6 +5,8 @@
 #include <cwchar>
 
 #include "SonarelPL.h"
+#include "common/com.h"
+#include "names/borrowed_quick_texts.h"
 #include "plugin/class_factory.h"
 #include "plugin/registration.h"
 #include "watcher/library_startup.h"
@@ -31,7 +33,16 @@ STDAPI DllRegisterServer() { return registerServer(RegistrationScope::machine); 
 STDAPI DllUnregisterServer() { return unregisterServer(RegistrationScope::machine); }
 
 // "regsvr32 /n /i:user" registers for the current user only.
+// "regsvr32 /u /n /i:quicktext" only gives the current user's quick text
+// back: the uninstaller of an all-users copy runs it in the user's own
+// account before it asks for administrator rights, which may be another
+// account's.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    if (commandLine && _wcsicmp(commandLine, L"quicktext") == 0)
+        return install ? E_INVALIDARG : comBoundary([] {
+            giveBackBorrowedQuickTexts();
+            return S_OK;
+        });
     RegistrationScope scope = RegistrationScope::machine;
     if (commandLine && *commandLine) {
         if (_wcsicmp(commandLine, L"user") != 0) return E_INVALIDARG;

@@ -7,7 +7,9 @@ set -euo pipefail
 prefix=$(realpath -m "$1"); shift
 export WINEPREFIX="$prefix" WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Without winemenubuilder, a shortcut made in the prefix's Start menu adds
+# no menu entry to the desktop that runs the tests.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 
 xvfb_pid="" server_pid="" command_pid=""
 cleanup() {

@@ -31,14 +31,13 @@ FormFrame::~FormFrame() {
     if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
-void FormFrame::create(WNDPROC procedure, void* form, HWND owner, UniqueMenu menu) {
+void FormFrame::create(WNDPROC procedure, void* form, HWND owner) {
     registerClassOnce(design_.className, procedure);
     HWND window = CreateWindowExW(0, design_.className, design_.caption, design_.style | WS_CLIPCHILDREN,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, menu.get(),
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                   thisModule(), form);
     if (!window) throw HResultError(HRESULT_FROM_WIN32(GetLastError()));
     window_.reset(window);
-    menu.release();  // the window owns it now
     dpi_ = windowDpi(window);
     setClientSize(window, design_.clientWidthTwips, design_.clientHeightTwips, dpi_);
 }

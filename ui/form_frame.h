@@ -24,11 +24,6 @@ struct FormDesign {
     int clientHeightTwips;
 };
 
-struct MenuDestroyer {
-    void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-
 class FormFrame {
 public:
     explicit FormFrame(const FormDesign& design);
@@ -38,9 +33,8 @@ public:
 
     // Creates the hidden window, placed where the system places new
     // windows and sized to the designed client area at its DPI. Its
-    // messages go to `form` through `procedure`; a menu given becomes the
-    // window's.
-    void create(WNDPROC procedure, void* form, HWND owner, UniqueMenu menu = {});
+    // messages go to `form` through `procedure`.
+    void create(WNDPROC procedure, void* form, HWND owner);
 
     HWND handle() const { return window_.get(); }
     Dpi dpi() const { return dpi_; }

@@ -25,7 +25,7 @@ ModuleVersion moduleFileVersion(HMODULE module) {
 
 std::wstring versionLine(const ModuleVersion& version) {
     return L"Version " + decimalText(version.major) + L"." + decimalText(version.minor) + L"." +
-           decimalText(version.revision);
+           decimalText(version.build);
 }
 
 }  // namespace sonarel

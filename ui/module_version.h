@@ -13,8 +13,9 @@ struct ModuleVersion {
 // The file version of the module; throws when it carries none.
 ModuleVersion moduleFileVersion(HMODULE module);
 
-// "Version " with the major, minor and revision numbers: "Version 1.0.0"
-// for file version 1.0.0.0.
+// "Version " with the first three numbers, the product's version as the
+// setup and the installed programs show it: "Version 1.0.0" for file
+// version 1.0.0.0 (the fourth is always 0).
 std::wstring versionLine(const ModuleVersion& version);
 
 }  // namespace sonarel

@@ -6,7 +6,6 @@ namespace sonarel {
 namespace {
 
 enum ControlId { Option1 = 101, Text3, Option2, Label1, Label2, Text1, Text2, Command1, Text4 };
-enum MenuId { mnuRestore = 201, mnuexit };
 
 constexpr COLORREF lightGrey = RGB(224, 224, 224);
 
@@ -25,20 +24,6 @@ const ControlDesign optionsControls[] = {
 
 constexpr FontDesign optionsFont{L"MS Sans Serif", 825};
 
-// The "Systray" menu: no code of the window acts on its items.
-UniqueMenu systrayMenu() {
-    UniqueMenu bar(CreateMenu());
-    HMENU mnuSystray = CreatePopupMenu();
-    if (!bar || !mnuSystray) {
-        if (mnuSystray) DestroyMenu(mnuSystray);
-        throw HResultError(E_OUTOFMEMORY);
-    }
-    AppendMenuW(mnuSystray, MF_STRING, mnuRestore, L"Options");
-    AppendMenuW(mnuSystray, MF_STRING, mnuexit, L"Close Sonarel");
-    AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuSystray), L"Systray");
-    return bar;
-}
-
 std::wstring windowText(HWND control) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
@@ -53,7 +38,8 @@ FormDesign frmOptions::optionsDesign() {
 }
 
 void frmOptions::load() {
-    frame_.create(formWindowProc<frmOptions>, this, owner_, systrayMenu());
+    // The "Systray" menu (ui/options_menu.h) stays in the resources, unshown.
+    frame_.create(formWindowProc<frmOptions>, this, owner_);
     bigIcon_ = drawIcon(IconDesign::Options, GetSystemMetrics(SM_CXICON));
     smallIcon_ = drawIcon(IconDesign::Options, GetSystemMetrics(SM_CXSMICON));
     SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
@@ -116,7 +102,7 @@ std::optional<LRESULT> frmOptions::onMessage(HWND window, UINT message, WPARAM w
         if (id == Option2) select(NameMode::CustomName);
         if (id == Command1) save();
     }
-    // Everything else, the menu items included, does nothing.
+    // Everything else, the "Systray" menu's items included, does nothing.
     return 0;
 }
 

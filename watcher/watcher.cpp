@@ -254,8 +254,7 @@ void Watcher::take(const FlightNews& news) {
 // names that follow.
 void Watcher::noteUnconfirmed(const FlightNews& news) {
     limit_.noteUnconfirmed(now_());
-    traceReason(std::wstring(nameOf(decisionOf(news))) + L" \"" + news.name + L"\" not confirmed; next try in " +
-                decimalText(news.nextTry.count()) + L" s");
+    trace(unconfirmedTraceLine(decisionOf(news), news.name, news.nextTry));
 }
 
 // One attempt a tick; after a run of failures, one every slow interval. A
@@ -323,6 +322,11 @@ std::wstring_view nameOf(NameDecision decision) {
 
 std::wstring decisionTraceLine(NameDecision decision) {
     return std::wstring(tracePrefix) + L"switch to the " + std::wstring(nameOf(decision));
+}
+
+std::wstring unconfirmedTraceLine(NameDecision decision, std::wstring_view name, std::chrono::seconds nextTry) {
+    return std::wstring(tracePrefix) + std::wstring(nameOf(decision)) + L" \"" + std::wstring(name) +
+           L"\" not confirmed; next try in " + decimalText(nextTry.count()) + L" s";
 }
 
 std::wstring outcomeTraceLine(NameDecision decision, SendOutcome outcome) {

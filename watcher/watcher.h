@@ -59,6 +59,8 @@ std::wstring_view nameOf(NameDecision decision);
 // "Sonarel: listening name waits: the user is typing".
 std::wstring decisionTraceLine(NameDecision decision);
 std::wstring outcomeTraceLine(NameDecision decision, SendOutcome outcome);
+// "Sonarel: listening name "Ann ..." not confirmed; next try in 10 s".
+std::wstring unconfirmedTraceLine(NameDecision decision, std::wstring_view name, std::chrono::seconds nextTry);
 
 // A decision whose name does not show yet: it is tried again on later
 // ticks, or follows the name on its way until that shows.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: signing_test.sh EPOCH_FILE VERSION SHORT_VERSION DLL README LICENSE
+# Usage: signing_test.sh EPOCH_FILE VERSION DLL README LICENSE
 # Packs the release as the build does (package.sh, the same arguments), signed
 # with a throwaway self-signed certificate, and checks that the DLL (as the
 # setup installs it and in the zip), the uninstaller that the setup writes and

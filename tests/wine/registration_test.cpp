@@ -68,9 +68,15 @@ TEST_F(RegistrationTest, PerUserRegistrationStaysBelowTheCurrentUser) {
     expectUnregistered(HKEY_CURRENT_USER);
 }
 
-TEST_F(RegistrationTest, UnknownInstallCommandIsRefused) {
+TEST_F(RegistrationTest, OtherInstallCommandsRegisterNothing) {
     EXPECT_NE(regsvr32(L"/n /i:everyone"), 0u);
+    EXPECT_NE(regsvr32(L"/n /i:quicktext"), 0u) << "the quick text is only ever given back";
     expectUnregistered(HKEY_CURRENT_USER);
+
+    // Giving the user's quick text back leaves the registration as it was.
+    ASSERT_EQ(regsvr32(L""), 0u);
+    EXPECT_EQ(regsvr32(L"/u /n /i:quicktext"), 0u);
+    expectRegistered(HKEY_LOCAL_MACHINE);
 }
 
 }  // namespace

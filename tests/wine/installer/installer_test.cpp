@@ -264,9 +264,9 @@ LimitedRun runWithoutAdministrators(std::wstring command) {
     return run;
 }
 
-// In place, so that its exit code is the uninstall's.
-std::wstring uninstallInPlace(HKEY root, const std::wstring& folder) {
-    return readRegText(root, uninstallKey, L"QuietUninstallString").value_or(L"") + L" _?=" + folder;
+// In place, so that its exit code is the uninstall's; "_?=" comes last.
+std::wstring uninstallInPlace(HKEY root, const std::wstring& folder, const std::wstring& switches = L"") {
+    return readRegText(root, uninstallKey, L"QuietUninstallString").value_or(L"") + L" " + switches + L" _?=" + folder;
 }
 
 TEST(InstallerTest, OnlyAnAllUsersCopyAsksForAdministratorRightsToUninstall) {
@@ -275,12 +275,23 @@ TEST(InstallerTest, OnlyAnAllUsersCopyAsksForAdministratorRightsToUninstall) {
     ASSERT_EQ(runSetup(L"/ALLUSERS"), 0u);
     ASSERT_EQ(runSetup(L""), 0u);
 
-    // The second start, silent too, ends: it got the switches. Under Wine
-    // it lacks the rights again, fails, and does not ask once more.
-    LimitedRun machine = runWithoutAdministrators(uninstallInPlace(HKEY_LOCAL_MACHINE, machineFolder));
+    // The user's own part comes first, in the user's account: the quick
+    // text that the plug-in borrowed goes back before the rights are asked
+    // for. The second start, silent too, ends: it got the switches. Under
+    // Wine it lacks the rights again, fails, and does not ask once more;
+    // the user's settings, to go once the plug-in is removed, stay.
+    borrowQuickText(L"see you soon", L"/name Ann I'm listening to: (!WAT)");
+    writeRegText(HKEY_CURRENT_USER, recordKey, L"onOff", L"0");
+    LimitedRun machine =
+        runWithoutAdministrators(uninstallInPlace(HKEY_LOCAL_MACHINE, machineFolder, L"/REMOVESETTINGS"));
     EXPECT_EQ(machine.programs, 2u) << "a second start, asking for the rights";
     EXPECT_EQ(machine.exitCode, 2u) << "the second start's exit code";
     expectInstalledIn(HKEY_LOCAL_MACHINE, machineFolder);
+    EXPECT_EQ(readRegText(HKEY_CURRENT_USER, quickTextKey, L"Message"), L"see you soon");
+    EXPECT_FALSE(readRegText(HKEY_CURRENT_USER, recordKey, keptQuickTextValue.c_str()));
+    EXPECT_EQ(readRegText(HKEY_CURRENT_USER, recordKey, L"onOff"), L"0") << "the settings went; the plug-in stays";
+    deleteRegTree(HKEY_CURRENT_USER, hostKey);
+    deleteRegTree(HKEY_CURRENT_USER, pluginSettingsKey);
 
     LimitedRun user = runWithoutAdministrators(uninstallInPlace(HKEY_CURRENT_USER, userFolder));
     EXPECT_EQ(user.programs, 1u) << "a per-user copy never asks";

@@ -10,6 +10,10 @@ namespace sonarel::testing {
 namespace {
 
 constexpr wchar_t playerClass[] = L"Winamp v1.x";
+// The plug-in reads the title into a buffer of this many characters, once a
+// tick; other reads of the window's text (the window system's, the plug-in's
+// look at the windows in front) ask for other sizes.
+constexpr WPARAM tickReadSize = 2048;
 const std::wstring kHostRoot = L"Software\\Verdalt";
 
 }  // namespace
@@ -44,7 +48,7 @@ LRESULT CALLBACK PlayerWindow::proc(HWND window, UINT message, WPARAM wParam, LP
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* self = reinterpret_cast<PlayerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_SYSKEYDOWN && wParam == '0' && self) ++self->strayHotKeys_;
-    if (message == WM_GETTEXT && self) ++self->titleReads_;
+    if (message == WM_GETTEXT && wParam == tickReadSize && self) ++self->titleReads_;
     // Stray keys must not put the window into menu mode.
     bool altKeys = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR ||
                    (message == WM_KEYUP && wParam == VK_MENU);

@@ -19,7 +19,8 @@ inline constexpr wchar_t kListeningCommand[] = L"/name Ann I'm listening to: (!W
 
 // A top-level "Winamp v1.x" window whose text is the title. It counts the
 // hot keys that reach it, which belong to a conversation instead, and the
-// reads of its title, so that a test can wait for the plug-in's ticks.
+// plug-in's reads of its title, one a tick, so that a test can count the
+// plug-in's ticks.
 class PlayerWindow {
 public:
     PlayerWindow();

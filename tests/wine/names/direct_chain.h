@@ -79,12 +79,7 @@ public:
     frmSendText form{settings, imWindows};
     CountingNames names{form};
     Win32PlayerWindows playerWindows;
-    // The decisions the watcher took, as its trace tells them.
-    long long decisions = 0;
-    Watcher watcher{settings, playerWindows, names, WatchClock::now, [this](std::wstring_view line) {
-                        if (line.starts_with(L"Sonarel: switch to the")) ++decisions;
-                        writeDebugTrace(line);
-                    }};
+    Watcher watcher{settings, playerWindows, names, WatchClock::now, writeDebugTrace};
 };
 
 }  // namespace sonarel::testing

@@ -16,8 +16,17 @@ namespace {
 
 [[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new PluginEnvironment);
 
-// A tick comes every second; a switch is seen within a few.
-constexpr auto kSwitch = 5s;
+// A tick comes every second and a switch is seen within two: a deadline well
+// above that, for a machine that delays the ticks.
+constexpr auto kSwitch = 10s;
+
+// The class of the window in front, when the keyboard is not where it
+// should be ("#32769" is the desktop's).
+std::wstring classOfForeground() {
+    wchar_t name[256] = {};
+    GetClassNameW(GetForegroundWindow(), name, 256);
+    return name;
+}
 
 std::vector<std::wstring> sentTexts(const Chain& chain) {
     std::vector<std::wstring> texts;
@@ -88,6 +97,8 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
         onNewApartmentThread([&] {
             SCOPED_TRACE(c.what);
             DebugTraceReader trace;
+            ASSERT_TRUE(trace.reading());
+            TraceShownOnFailure shown(trace);
             Chain chain;
             StandInPlayer desk;
             chain.player.show(L"");  // no title yet: nothing to decide
@@ -104,7 +115,8 @@ TEST(NameChain, TheNameWaitsWhileTheUserIsAtWorkAndFollowsAfter) {
             c.letGo(desk);
             ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, kSwitch));
             std::string expected = "ok keys=" + std::to_string(c.userKeys) + " front=document";
-            EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s)) << desk.reply("desk");
+            EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == expected; }, 3s))
+                << desk.reply("desk") << ", in front: " << toAnsi(classOfForeground());
             EXPECT_EQ(sentTexts(chain), std::vector<std::wstring>{kListeningCommand});
             if (c.reason) {
                 EXPECT_TRUE(trace.contains(c.reason));
@@ -134,9 +146,12 @@ TEST(NameChain, NothingIsInjectedWhileTheUserIsAway) {
         EXPECT_TRUE(chain.messenger.conversations().size() == 1 && !chain.anyVisible(chain.commandConversations()));
 
         typeKey(VK_SHIFT);  // the user is back
-        const DWORD back = GetTickCount();
+        const int ticksBefore = chain.player.titleReads();
         ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kPlainName; }, kSwitch));
-        EXPECT_LE(GetTickCount() - back, 2100u);
+        // A second of quiet after the key, then the next tick: within two
+        // ticks, or three where a tick that came late is followed at once
+        // by the next. Counted in ticks, which a busy machine delays.
+        EXPECT_LE(chain.player.titleReads() - ticksBefore, 3);
         EXPECT_EQ(sentTexts(chain), (std::vector<std::wstring>{kListeningCommand, L"/name Ann"}));
         EXPECT_TRUE(waitUntil([&] { return desk.reply("desk") == "ok keys=1 front=document"; }, 3s))
             << desk.reply("desk");
@@ -426,9 +441,9 @@ TEST(NameChain, NothingIsSentBeforeACommandHasBeenComposed) {
         Chain chain(ChainOptions{.currentNameMode = false});
         chain.startPlugin();
         chain.player.show(L"1. First Song - Winamp");
-        pumpMessagesFor(2500ms);  // two ticks at least
+        ASSERT_TRUE(chain.passTicks(2));
         chain.player.show(L"2. Second Song - Winamp");
-        pumpMessagesFor(1500ms);
+        ASSERT_TRUE(chain.passTicks(1));
         EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Verdalt"));
         EXPECT_TRUE(chain.messenger.conversations().empty());
         EXPECT_EQ(chain.player.strayHotKeys(), 0);
@@ -450,7 +465,7 @@ TEST(NameChain, ConversationThatCannotComeToTheFrontGetsNoKeys) {
         chain.player.show(L"1. First Song - Winamp");
         ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, kSwitch));
         chain.player.show(L"2. Second Song - Winamp");
-        pumpMessagesFor(2500ms);
+        ASSERT_TRUE(chain.passTicks(2));
         EXPECT_EQ(chain.host.hotKeys(), 0);
         EXPECT_EQ(chain.player.strayHotKeys(), 0);
         EXPECT_FALSE(chain.anyVisible(chain.commandConversations()));
@@ -483,8 +498,8 @@ TEST(NameChain, TickDuringASwitchDoesNothing) {
         chain.messenger.letMessagesThroughWhileReadingFriendlyName(1600ms);
         chain.startPlugin();
         chain.player.show(L"1. First Song - Winamp");
-        ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, 8s));
-        pumpMessagesFor(2000ms);
+        ASSERT_TRUE(waitUntil([&] { return chain.commandConversations().size() == 1; }, 3 * kSwitch));
+        ASSERT_TRUE(chain.passTicks(2));
         EXPECT_EQ(chain.messenger.deepestCallNesting(), 1);
         EXPECT_EQ(chain.commandConversations().size(), 1u);
     });

@@ -48,11 +48,12 @@ TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
                 // user comes back to the messenger's desktop.
                 answers.show(picture.major == 6 ? pictures::windows7Unlocked() : pictures::windows11Unlocked());
             }
-            const DWORD from = GetTickCount();
-            ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, 5s));
+            const int ticksBefore = chain.player.titleReads();
+            ASSERT_TRUE(waitUntil([&] { return chain.messenger.friendlyName() == kListeningName; }, 10s));
             // The first switch opens the command conversation and sends on the
-            // tick that sees it reported.
-            EXPECT_LE(GetTickCount() - from, 2100u);
+            // tick that sees it reported: within two ticks, counted as ticks,
+            // which a busy machine delays.
+            EXPECT_LE(chain.player.titleReads() - ticksBefore, 2);
             EXPECT_EQ(chain.player.strayHotKeys(), 0);
         });
     }

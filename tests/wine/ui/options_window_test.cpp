@@ -1,8 +1,11 @@
 // The Options window, opened with "/xwinampoptions" on the real plug-in
 // and driven through its controls from inside its modal loop.
+#include <memory>
 #include <optional>
+#include <type_traits>
 
 #include "tests/wine/ui/plugin_windows_fixture.h"
+#include "ui/options_menu.h"
 
 namespace sonarel::testing {
 namespace {
@@ -63,14 +66,17 @@ TEST_F(OptionsWindowTest, ControlsLayoutLookAndScreenshot) {
             EXPECT_EQ(shot.clientPixel(200, 100), RGB(255, 255, 255)) << "inside Text2";
         })
         .then([&] {
-            // The menu is there and does nothing.
-            HMENU bar = GetMenu(options);
+            // The "Systray" menu is defined among the DLL's resources, not
+            // shown, and its items do nothing.
+            EXPECT_EQ(GetMenu(options), nullptr) << "a menu bar is shown";
+            std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> bar(
+                LoadMenuW(GetModuleHandleW(L"SonarelPL.dll"), MAKEINTRESOURCEW(SONAREL_MENU_SYSTRAY)), &DestroyMenu);
             ASSERT_NE(bar, nullptr);
-            ASSERT_EQ(GetMenuItemCount(bar), 1);
+            ASSERT_EQ(GetMenuItemCount(bar.get()), 1);
             wchar_t text[64] = {};
-            GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
+            GetMenuStringW(bar.get(), 0, text, 64, MF_BYPOSITION);
             EXPECT_STREQ(text, L"Systray");
-            HMENU systray = GetSubMenu(bar, 0);
+            HMENU systray = GetSubMenu(bar.get(), 0);
             ASSERT_EQ(GetMenuItemCount(systray), 2);
             GetMenuStringW(systray, 0, text, 64, MF_BYPOSITION);
             EXPECT_STREQ(text, L"Options");
