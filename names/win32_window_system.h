@@ -9,8 +9,15 @@
 
 namespace sonarel {
 
+struct KeyBatch;
+
 class Win32WindowSystem final : public WindowSystem {
 public:
+    Win32WindowSystem();
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+    ~Win32WindowSystem() override;
+
     WindowHandle foregroundWindow() override;
     bool exists(WindowHandle window) override;
     void setForegroundWindow(WindowHandle window) override;
@@ -26,15 +33,13 @@ public:
 private:
     // Shared with its timer; whichever runs it first leaves it empty.
     std::shared_ptr<std::function<void()>> pendingHide_;
-    WindowHandle pendingWindow_ = 0;
-    unsigned long pendingSince_ = 0;  // when its keys went in (GetTickCount)
-    // Keys went in since the last hide, and the hide waits for their reading.
+    // The keys the pending hide waits for; none when it waits for none.
+    std::shared_ptr<KeyBatch> pendingBatch_;
+    // Keys went in since the last hide, and the hide waits for them.
     bool keysPressed_ = false;
-    // The last batch pressed: where and when, and what became of it once known.
-    WindowHandle batchWindow_ = 0;
-    unsigned long batchPressedAt_ = 0;
-    KeysFate batchFate_ = KeysFate::read;
-    bool batchPartial_ = false;
+    // The last batch pressed, and how many so far.
+    std::shared_ptr<KeyBatch> batch_;
+    unsigned batches_ = 0;
 };
 
 }  // namespace sonarel
