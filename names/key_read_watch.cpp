@@ -22,6 +22,8 @@ std::atomic<bool> readThere{false};
 std::atomic<bool> lostOnTheWay{false};
 std::atomic<bool> lastKeyTaken{false};
 std::atomic<bool> keeping{false};
+std::atomic<UINT> markMessage{0};
+std::atomic<bool> markAwaited{false};
 SlimLock keptLock;
 std::vector<INPUT> kept;  // the user's keys, guarded by keptLock
 
@@ -117,7 +119,9 @@ LRESULT CALLBACK messageTaken(int code, WPARAM removal, LPARAM message) noexcept
         try {
             MSG& msg = *reinterpret_cast<MSG*>(message);
             bool removed = (removal & PM_REMOVE) != 0;
-            if (isKey(msg.message)) {
+            if (removed && msg.message == markMessage.load() && msg.message != 0) {
+                markAwaited = false;
+            } else if (isKey(msg.message)) {
                 auto extra = static_cast<ULONG_PTR>(GetMessageExtraInfo());
                 if (isOwnKeyMark(extra))
                     seeOwnKey(msg, extra, removed);
@@ -157,12 +161,29 @@ bool KeyReadWatch::watch(HWND window, ULONG_PTR mark, DWORD stamp) {
         kept.clear();
     }
     keeping = true;
+    return hook(thread);
+}
+
+bool KeyReadWatch::hook(DWORD thread) {
     if (hook_ && thread_ == thread) return true;
     stop();
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, messageTaken, nullptr, thread);
     thread_ = thread;
     return hook_ != nullptr;
 }
+
+bool KeyReadWatch::markAfter(HWND window) {
+    DWORD process = 0;
+    DWORD thread = GetWindowThreadProcessId(window, &process);
+    if (!thread || process != GetCurrentProcessId() || (keeping && thread != thread_) || !hook(thread)) return false;
+    if (!markMessage) markMessage = RegisterWindowMessageW(L"SonarelPL hide carried out");
+    markAwaited = true;
+    if (markMessage && PostMessageW(window, markMessage, 0, 0)) return true;
+    markAwaited = false;
+    return false;
+}
+
+bool KeyReadWatch::markTaken() const { return !markAwaited; }
 
 BatchSeen KeyReadWatch::seen(ULONG_PTR mark) const {
     if (!hook_ || mark != batchMark.load()) return {};
@@ -177,12 +198,13 @@ std::vector<INPUT> KeyReadWatch::stopKeeping() {
 
 void KeyReadWatch::stopIfDone(DWORD now) {
     bool over = lastKeyTaken || now - batchStamp.load() >= keysReadLongestWaitMs;
-    if (hook_ && !keeping && over) stop();
+    if (hook_ && !keeping && !markAwaited && over) stop();
 }
 
 void KeyReadWatch::stop() {
     if (hook_) UnhookWindowsHookEx(std::exchange(hook_, nullptr));
     keeping = false;
+    markAwaited = false;
 }
 
 }  // namespace sonarel

@@ -40,11 +40,21 @@ public:
     // Ends the keeping, and hands back the user's keys kept, as input.
     std::vector<INPUT> stopKeeping();
     // Ends the watch once no key of the batch can come any more (its last
-    // key was taken, or the longest wait is over) and nothing is kept.
+    // key was taken, or the longest wait is over), nothing is kept and no
+    // mark is awaited.
     void stopIfDone(DWORD now);
     void stop();
 
+    // Posts a mark to the window and watches its thread for it: once the
+    // thread takes the mark, it has carried out what was posted to it
+    // before. False when the thread cannot be watched: one of another
+    // process, or while a batch on another thread is watched.
+    bool markAfter(HWND window);
+    bool markTaken() const;
+
 private:
+    bool hook(DWORD thread);
+
     HHOOK hook_ = nullptr;
     DWORD thread_ = 0;
 };

@@ -347,11 +347,17 @@ BatchFate fateOf(KeyBatch& batch) {
 }
 
 // The user's keys that the hidden conversation would have swallowed go
-// where the keyboard is now; not back into the conversation, were it still
-// in front.
-void giveBackUsersKeys(std::vector<INPUT> keys, HWND hidden) {
-    if (keys.empty() || GetForegroundWindow() == hidden) return;
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+// where the keyboard is, once it has left the conversation: the window
+// system may pass the activation on a little later. Until then the keys
+// the user types are kept too; none goes back into the conversation.
+void giveBackUsersKeys(HWND hidden, DWORD since) {
+    HWND front = GetForegroundWindow();
+    bool left = front && front != hidden;
+    bool waiting = GetTickCount() - since < keysReadFallbackMs;
+    if (!left && waiting && runOnceAfter(keysReadPollMs, [hidden, since] { giveBackUsersKeys(hidden, since); }))
+        return;
+    std::vector<INPUT> keys = keyReads.stopKeeping();
+    if (left && !keys.empty()) SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
 // Whether the user typed or clicked since then: a window in front then is
@@ -370,7 +376,7 @@ void handBack(HWND hidden, HWND previous, bool hadTheKeyboard, DWORD hiddenAt) {
     bool chosenByTheUser = another && (!hadTheKeyboard || userActedSince(hiddenAt));
     if (!chosenByTheUser)
         if (HWND next = windowToReactivate(hidden, previous)) SetForegroundWindow(next);
-    giveBackUsersKeys(keyReads.stopKeeping(), hidden);
+    giveBackUsersKeys(hidden, GetTickCount());
 }
 
 // The hide last posted, until it took effect (the window hidden, or gone),
@@ -383,17 +389,19 @@ void handBack(HWND hidden, HWND previous, bool hadTheKeyboard, DWORD hiddenAt) {
 struct HideInFlight {
     HWND window = nullptr;
     DWORD postedAt = 0;
+    bool marked = false;  // a mark follows it, whose taking tells
     std::function<void()> then;
 };
 HideInFlight hideInFlight;
 
+// Carried out, and the activation passed on, once the thread took the mark
+// posted after the hide; without a mark, once the window is hidden and its
+// thread answers.
 bool hideTookEffect() {
     HWND window = hideInFlight.window;
     if (!window) return true;
-    // Hidden, and its thread answers again: done with the hide, and with
-    // passing the activation on.
-    bool done = !IsWindow(window) || (!IsWindowVisible(window) && answers(window)) ||
-                GetTickCount() - hideInFlight.postedAt >= keysReadLongestWaitMs;
+    bool carriedOut = hideInFlight.marked ? keyReads.markTaken() : !IsWindowVisible(window) && answers(window);
+    bool done = !IsWindow(window) || carriedOut || GetTickCount() - hideInFlight.postedAt >= keysReadLongestWaitMs;
     if (!done) return false;
     if (auto then = std::exchange(hideInFlight, {}).then) then();
     return true;
@@ -417,7 +425,8 @@ void hideAndHandBack(HWND hidden, HWND previous) {
     bool hadTheKeyboard = GetForegroundWindow() == hidden || !IsWindow(hidden);
     ShowWindowAsync(hidden, SW_HIDE);
     DWORD postedAt = GetTickCount();
-    hideInFlight = {hidden, postedAt,
+    bool marked = keyReads.markAfter(hidden);
+    hideInFlight = {hidden, postedAt, marked,
                     [hidden, previous, hadTheKeyboard, postedAt] { handBack(hidden, previous, hadTheKeyboard, postedAt); }};
     watchTheHide();
 }

@@ -430,7 +430,7 @@ WindowsPicture busyFullScreen() {
 
 WindowsPicture screenSaverAfter(UINT seconds) {
     WindowsPicture p;
-    p.name = L"Windows 10, a screen saver after a short time";
+    p.name = L"Windows 10, a screen saver on";
     p.screenSaverSeconds = seconds;
     return p;
 }
