@@ -185,8 +185,9 @@ bool KeyReadWatch::markAfter(HWND window) {
 
 bool KeyReadWatch::markTaken() const { return !markAwaited; }
 
+// What the watch saw stays when it ends.
 BatchSeen KeyReadWatch::seen(ULONG_PTR mark) const {
-    if (!hook_ || mark != batchMark.load()) return {};
+    if (mark != batchMark.load()) return {};
     return {arrived.load(), readThere.load(), lostOnTheWay.load()};
 }
 

@@ -35,7 +35,8 @@ public:
     // `stamp`, and keeps the user's keys it takes for the conversation.
     // False when the thread cannot be watched: one of another process.
     bool watch(HWND conversation, ULONG_PTR mark, DWORD stamp);
-    // What it saw of the batch of this mark; nothing of another.
+    // What it saw of the batch of this mark, also once it ended; nothing of
+    // another.
     BatchSeen seen(ULONG_PTR mark) const;
     // Ends the keeping, and hands back the user's keys kept, as input.
     std::vector<INPUT> stopKeeping();

@@ -388,6 +388,7 @@ void handBack(HWND hidden, HWND previous, bool hadTheKeyboard, DWORD hiddenAt) {
 // messenger stopped answering) is no longer waited for.
 struct HideInFlight {
     HWND window = nullptr;
+    DWORD thread = 0;  // the thread whose timers watch it
     DWORD postedAt = 0;
     bool marked = false;  // a mark follows it, whose taking tells
     std::function<void()> then;
@@ -400,6 +401,10 @@ HideInFlight hideInFlight;
 bool hideTookEffect() {
     HWND window = hideInFlight.window;
     if (!window) return true;
+    if (hideInFlight.thread != GetCurrentThreadId()) {
+        hideInFlight = {};  // that thread's, and ended with it
+        return true;
+    }
     bool carriedOut = hideInFlight.marked ? keyReads.markTaken() : !IsWindowVisible(window) && answers(window);
     bool done = !IsWindow(window) || carriedOut || GetTickCount() - hideInFlight.postedAt >= keysReadLongestWaitMs;
     if (!done) return false;
@@ -426,7 +431,7 @@ void hideAndHandBack(HWND hidden, HWND previous) {
     ShowWindowAsync(hidden, SW_HIDE);
     DWORD postedAt = GetTickCount();
     bool marked = keyReads.markAfter(hidden);
-    hideInFlight = {hidden, postedAt, marked,
+    hideInFlight = {hidden, GetCurrentThreadId(), postedAt, marked,
                     [hidden, previous, hadTheKeyboard, postedAt] { handBack(hidden, previous, hadTheKeyboard, postedAt); }};
     watchTheHide();
 }
@@ -510,9 +515,9 @@ bool Win32WindowSystem::pressHotKey(WindowHandle into) {
 }
 
 KeysFate Win32WindowSystem::lastKeys() {
+    BatchFate fate = batch_ ? fateOf(*batch_) : BatchFate::read;
     keyReads.stopIfDone(GetTickCount());
-    if (!batch_) return KeysFate::read;
-    switch (fateOf(*batch_)) {
+    switch (fate) {
         case BatchFate::unread: return KeysFate::unread;
         case BatchFate::read: return KeysFate::read;
         case BatchFate::lost: return KeysFate::lost;

@@ -60,9 +60,13 @@ std::optional<LRESULT> hotKeyKeys(HWND conversation, UINT message, WPARAM wParam
             }
             if (wParam == VK_MENU) return 0;
             break;
-        case WM_SYSCHAR:
         case WM_SYSKEYUP:
         case WM_KEYUP:
+            if (MessengerState* state = stateOf(conversation); wParam == '0' && state && state->busyAfterHotKeyMs > 0)
+                postBusyNotice(conversation, static_cast<DWORD>(state->busyAfterHotKeyMs.load()));
+            if (wParam == '0' || wParam == VK_MENU) return 0;
+            break;
+        case WM_SYSCHAR:
             if (wParam == '0' || wParam == VK_MENU) return 0;
             break;
     }

@@ -121,6 +121,7 @@ public:
     std::atomic<int> unreadMs{0};
     std::atomic<bool> busy{false};
     std::atomic<bool> peekWhileBusy{false};
+    std::atomic<int> busyAfterHotKeyMs{0};
     // The conversation a contact's message brings forward when the command
     // conversation next comes to the front.
     std::atomic<HWND> contactMessageTo{nullptr};

@@ -317,6 +317,10 @@ void StandInMessenger::keepBusy(HWND conversation, std::chrono::milliseconds dur
 
 void StandInMessenger::peekWhileBusy(bool peek) { state_->peekWhileBusy = peek; }
 
+void StandInMessenger::keepBusyAfterTheHotKey(std::chrono::milliseconds duration) {
+    state_->busyAfterHotKeyMs = static_cast<int>(duration.count());
+}
+
 void StandInMessenger::messageFromContactWhenCommandComesForward(HWND conversation) {
     state_->contactMessageTo = conversation;
 }

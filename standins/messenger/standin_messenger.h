@@ -145,6 +145,10 @@ public:
     // The thread of the conversation, one of leaveInputUnread's, is busy for
     // this long from the next message it takes.
     void keepBusy(HWND conversation, std::chrono::milliseconds duration);
+    // After the host's hot key, from its "0" going up, the conversation's
+    // thread is busy for this long, as a host sending the quick text may
+    // keep it; the Alt key going up waits meanwhile.
+    void keepBusyAfterTheHotKey(std::chrono::milliseconds duration);
     // While busy, the thread looks at its queue now and then without taking
     // anything (PeekMessage with PM_NOREMOVE), as a busy loop that keeps a
     // window answering does.

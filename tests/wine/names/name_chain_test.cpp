@@ -255,6 +255,40 @@ TEST(NameChain, TheKeyboardAroundOurKeys) {
              EXPECT_EQ(fate, KeysFate::lost);
              EXPECT_EQ(standin::WindowsAnswers::batchesTaken() > 0, true);
          }},
+        {"its thread busy after the hot key, looking at its queue meanwhile: unread until it takes the last key",
+         [] {
+             standin::StandInMessenger messenger(kSignin, kPlainName);
+             messenger.leaveInputUnread(0ms);
+             messenger.peekWhileBusy(true);
+             messenger.keepBusyAfterTheHotKey(1500ms);
+             HWND command = messenger.openConversation(L"Debug.Window");
+             SetForegroundWindow(command);
+             ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == command; }));
+             Win32WindowSystem windows;
+             ASSERT_TRUE(windows.pressHotKey(handle(command)));
+             pumpMessagesFor(700ms);
+             EXPECT_EQ(windows.lastKeys(), KeysFate::unread);
+             EXPECT_TRUE(waitUntil([&] { return windows.lastKeys() == KeysFate::read; }, 3s));
+         }},
+        {"our keys swallowed, the user's Alt let go just before them and read after: lost, not taken for read",
+         [] {
+             standin::StandInMessenger messenger(kSignin, kPlainName);
+             messenger.leaveInputUnread(0ms);
+             HWND command = messenger.openConversation(L"Debug.Window");
+             SetForegroundWindow(command);
+             ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == command; }));
+             messenger.keepBusy(command, 800ms);
+             const DWORD before = lastInputTick();
+             typeKey(VK_MENU);
+             ASSERT_TRUE(waitUntil([&] { return lastInputTick() != before; }, 1s));
+             pumpMessagesFor(50ms);  // our keys stamped after the user's
+             standin::WindowsAnswers answers(nullptr, standin::pictures::keysSwallowed());
+             Win32WindowSystem windows;
+             ASSERT_TRUE(windows.pressHotKey(handle(command)));
+             KeysFate fate = KeysFate::unread;
+             EXPECT_TRUE(waitUntil([&] { return (fate = windows.lastKeys()) != KeysFate::unread; }, 4s));
+             EXPECT_EQ(fate, KeysFate::lost);
+         }},
         {"the user's key just before our own input: still typing",
          [] {
              ASSERT_TRUE(waitForInputQuiet());
@@ -447,19 +481,17 @@ TEST(NameChain, TheUsersDraftStaysAndTheContactGetsNothing) {
 // conversation has read them, so the draft is not sent with the command;
 // a pause that comes while they wait unread is sent after them. A thread
 // busy for longer than it takes to find keys that never came holds them
-// still; one that looks at its queue meanwhile has not read them.
+// still: they are read, and the name is never given up.
 TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
     struct Case {
         const char* what;
         std::chrono::milliseconds busy;
         bool pauseWhileUnread = false;
-        bool peeksWhileBusy = false;
     };
     const Case cases[] = {
         {"busy 0.3 s", 300ms},
         {"busy 2 s, a pause while the keys are unread", 2000ms, true},
         {"busy 2.5 s, longer than it takes to find keys that never came", 2500ms},
-        {"busy 0.3 s, looking at its queue meanwhile", 300ms, false, true},
     };
     for (const Case& c : cases) {
         onNewApartmentThread([&] {
@@ -473,7 +505,6 @@ TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
             HWND bob = userWritesToBob(chain, draft);
             ASSERT_TRUE(bob);
             chain.messenger.leaveInputUnread(c.busy);
-            chain.messenger.peekWhileBusy(c.peeksWhileBusy);
 
             chain.player.show(L"1. First Song - Winamp");
             if (c.pauseWhileUnread) {
@@ -493,6 +524,7 @@ TEST(NameChain, ABusyMessengerReadsTheKeysInTheCommandConversation) {
             }
             EXPECT_TRUE(chain.messenger.messagesToContacts().empty());
             EXPECT_EQ(chain.messenger.hotKeyKeysInUserConversations(), 0);
+            EXPECT_FALSE(trace.contains("not confirmed"));
             EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == bob && chain.messenger.inputBoxHasFocus(bob); },
                                   c.busy + 3s));
             EXPECT_EQ(chain.messenger.draft(bob), draft);
