@@ -260,15 +260,15 @@ TEST(NameChain, TheKeyboardAroundOurKeys) {
              standin::StandInMessenger messenger(kSignin, kPlainName);
              messenger.leaveInputUnread(0ms);
              messenger.peekWhileBusy(true);
-             messenger.keepBusyAfterTheHotKey(1500ms);
+             messenger.keepBusyAfterTheHotKey(2500ms);
              HWND command = messenger.openConversation(L"Debug.Window");
              SetForegroundWindow(command);
              ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == command; }));
              Win32WindowSystem windows;
              ASSERT_TRUE(windows.pressHotKey(handle(command)));
-             pumpMessagesFor(700ms);
+             pumpMessagesFor(2200ms);  // past the time after which keys not watched count as read
              EXPECT_EQ(windows.lastKeys(), KeysFate::unread);
-             EXPECT_TRUE(waitUntil([&] { return windows.lastKeys() == KeysFate::read; }, 3s));
+             EXPECT_TRUE(waitUntil([&] { return windows.lastKeys() == KeysFate::read; }, 2s));
          }},
         {"our keys swallowed, the user's Alt let go just before them and read after: lost, not taken for read",
          [] {
