@@ -425,12 +425,14 @@ void watchTheHide() {
 // its order, or, for a window that was hidden already, to nobody (under
 // Wine, to the desktop).
 void hideAndHandBack(HWND hidden, HWND previous) {
+    // A hide still being carried out hands the keyboard back first.
     hideTookEffect();
     if (auto then = std::exchange(hideInFlight, {}).then) then();
     bool hadTheKeyboard = GetForegroundWindow() == hidden || !IsWindow(hidden);
     ShowWindowAsync(hidden, SW_HIDE);
     DWORD postedAt = GetTickCount();
-    bool marked = keyReads.markAfter(hidden);
+    // On this thread the hide is carried out at once.
+    bool marked = GetWindowThreadProcessId(hidden, nullptr) != GetCurrentThreadId() && keyReads.markAfter(hidden);
     hideInFlight = {hidden, GetCurrentThreadId(), postedAt, marked,
                     [hidden, previous, hadTheKeyboard, postedAt] { handBack(hidden, previous, hadTheKeyboard, postedAt); }};
     watchTheHide();

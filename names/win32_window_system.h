@@ -1,7 +1,13 @@
 #pragma once
 // The name switch's window system: the foreground, activation, hiding,
 // the hot key and what the user is doing, through user32, shell32,
-// wtsapi32 and dwmapi. The rules themselves are in desktop_rules.
+// wtsapi32 and dwmapi. The rules themselves are in desktop_rules; the
+// watch on the conversation's thread is key_read_watch.
+//
+// A hide is posted to the conversation's thread and counts as carried out
+// only once that thread took it: until then finishPendingHide answers
+// false and pressHotKey presses nothing, since the hide, and the
+// activation the thread passes on with it, would undo a bring-to-front.
 #include <functional>
 #include <memory>
 
@@ -22,6 +28,7 @@ public:
     bool exists(WindowHandle window) override;
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
+    // Also false while the last hide is still being carried out.
     bool finishPendingHide() override;
     void waitUntilAnswering(WindowHandle window) override;
     bool pressHotKey(WindowHandle into) override;

@@ -4,6 +4,7 @@
 
 #include "settings/settings_store.h"
 #include "standins/host/plugin_host.h"
+#include "standins/support/user_input.h"
 #include "tests/wine/support/plugin_environment.h"
 
 namespace sonarel::testing {
@@ -90,6 +91,20 @@ bool Chain::anyVisible(const std::vector<HWND>& windows) const {
 bool Chain::passTicks(int n) const {
     int target = player.titleReads() + n;
     return waitUntil([&] { return player.titleReads() >= target; }, std::chrono::seconds(n + 3));
+}
+
+std::vector<std::wstring> sentTexts(const Chain& chain) {
+    std::vector<std::wstring> texts;
+    for (const auto& sent : chain.host.sent()) texts.push_back(sent.text);
+    return texts;
+}
+
+HWND userWritesToBob(Chain& chain, const std::wstring& draft) {
+    HWND bob = chain.messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    if (!waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s)) return nullptr;
+    typeText(draft);
+    return waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s) ? bob : nullptr;
 }
 
 }  // namespace sonarel::testing

@@ -73,4 +73,10 @@ private:
     ComPtr<IDispatch> plugin_;
 };
 
+// The texts the host sent, oldest first.
+std::vector<std::wstring> sentTexts(const Chain& chain);
+// The user's conversation with a contact in front, a draft in its box; null
+// when it did not come to be.
+HWND userWritesToBob(Chain& chain, const std::wstring& draft);
+
 }  // namespace sonarel::testing
