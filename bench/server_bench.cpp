@@ -79,17 +79,21 @@ bool firstSongSent(Chain& chain, const Commands& commands, Row& row) {
     return false;
 }
 
-// A song plays; its name holds a link, which the server refuses: the name
-// commands in the minute from the first.
-void refusedForAMinute(Row& row) {
+// A song plays; its name holds a link, which the server refuses, and with
+// `songEveryMs` a new song follows that often: the name commands in the
+// `forMs` from the first.
+void refusedName(Row& row, double forMs, double songEveryMs) {
     Chain chain;
     chain.messenger.refuseLinks(true);
     SettingsStore().WriteSetting(keys::CurrentTag, L"on www.radio.test");
     Commands commands(chain);
     if (!firstSongSent(chain, commands, row)) return;
     double first = commands.last();
-    lookAfterTheUser(first + oneMinuteMs - nowMs());
-    row.samples.push_back(static_cast<double>(commands.between(first, first + oneMinuteMs)));
+    for (int song = 2; nowMs() < first + forMs; ++song) {
+        lookAfterTheUser(std::min(songEveryMs > 0 ? songEveryMs : forMs, first + forMs - nowMs()));
+        if (songEveryMs > 0) chain.player.show(std::to_wstring(song) + L". Song - Winamp");
+    }
+    row.samples.push_back(static_cast<double>(commands.between(first, first + forMs)));
 }
 
 // Eight pauses and resumes 2 s apart, with a server that refuses a change
@@ -139,25 +143,48 @@ void quickTextBack(Row& row, int repetitions) {
     }
 }
 
-// A slow server shows a name 2.5 s after its command; the player stops
-// 1.2 s after the listening command: from the stop until the plain name
-// shows with nothing in flight, and it is still right 10 s later.
-void stopWhileTheNameIsInFlight(Row& row) {
+// A slow server shows a name 2.5 s after its command; the player stops or
+// pauses `afterMs` after the listening command: from then until the plain
+// name shows with nothing in flight, and it is still right `stillRightMs`
+// later.
+void plainWhileTheNameIsInFlight(Row& row, const wchar_t* title, double afterMs, double stillRightMs) {
     Chain chain;
     chain.messenger.showNamesAfter(standin::slowServerDelay);
     Commands commands(chain);
     if (!firstSongSent(chain, commands, row)) return;
-    pumpMessagesFor(std::chrono::milliseconds(static_cast<long long>(commands.last() + 1200 - nowMs())));
+    pumpMessagesFor(std::chrono::milliseconds(static_cast<long long>(commands.last() + afterMs - nowMs())));
     double stop = nowMs();
-    chain.player.show(L"1. Song A - Winamp [Stopped]");
+    chain.player.show(title);
     auto right = [&] { return chain.messenger.friendlyName() == kPlainName && chain.messenger.namesInFlight() == 0; };
     if (!waitUntil(right, 15s)) {
         ++row.wrong;
         return;
     }
     row.samples.push_back(nowMs() - stop);
-    pumpMessagesFor(10s);
+    lookAfterTheUser(stillRightMs);
     if (!right()) ++row.wrong;
+}
+
+// Every name holds a link, so the server refuses them all; the command
+// conversation takes 400 ms to come forward; the player pauses and plays
+// every second for a minute: the most name commands in any minute.
+void pauseAndPlayAgainstARefusingServer(Row& row) {
+    Chain chain(ChainOptions{.currentNameMode = false});
+    SettingsStore settings;
+    settings.WriteSetting(keys::CustomName, L"1");
+    settings.WriteSetting(keys::CustomNameNotPl, L"Ann of www.radio.test");
+    settings.WriteSetting(keys::CustomNamePl, L"Ann of www.radio.test");
+    settings.WriteSetting(keys::CustomTagPl, L"listening");
+    chain.messenger.refuseLinks(true);
+    chain.messenger.leaveInputUnread(400ms);
+    Commands commands(chain);
+    if (!firstSongSent(chain, commands, row)) return;
+    double first = commands.last();
+    for (int second = 1; nowMs() < first + oneMinuteMs; ++second) {
+        lookAfterTheUser(1000);
+        chain.player.show(second % 2 ? L"1. Song A - Winamp [Paused]" : L"1. Song A - Winamp");
+    }
+    row.samples.push_back(static_cast<double>(commands.mostInAMinute()));
 }
 
 }  // namespace
@@ -171,16 +198,32 @@ void benchmarkServer(int repetitions) {
     Row quickText{"the user's quick text back after the name shows, ms", 2100, " ms", {}};
     Row inFlight{"a stop 1.2 s after the listening command, slow server: right name after, ms (and 10 s later)",
                  8000, " ms", {}};
+    Row pauseInFlight{"a pause 1 s after the listening command, server 2.5 s late: right name after, ms (and 30 s "
+                      "later)",
+                      8000, " ms", {}};
+    Row songsRefused{"a refused name, a new song every 3 s for 5 minutes: name commands", 4, "", {}};
+    Row pauseAndPlay{"pause and play every second for a minute, server refusing everything, the conversation 400 ms "
+                     "slow to come forward: name commands in any minute",
+                     5, "", {}};
     for (int r = 0; r < repetitions; ++r) {
-        onNewApartmentThread([&] { refusedForAMinute(refused); });
+        onNewApartmentThread([&] { refusedName(refused, oneMinuteMs, 0); });
         onNewApartmentThread([&] { pausesAgainstAPacedServer(paced); });
-        onNewApartmentThread([&] { stopWhileTheNameIsInFlight(inFlight); });
+        onNewApartmentThread([&] {
+            plainWhileTheNameIsInFlight(inFlight, L"1. Song A - Winamp [Stopped]", 1200, 10000);
+        });
+        onNewApartmentThread([&] {
+            plainWhileTheNameIsInFlight(pauseInFlight, L"1. Song A - Winamp [Paused]", 1000, 30000);
+        });
+        onNewApartmentThread([&] { pauseAndPlayAgainstARefusingServer(pauseAndPlay); });
     }
+    // Five minutes each: once.
+    onNewApartmentThread([&] { refusedName(songsRefused, 5 * oneMinuteMs, 3000); });
     onNewApartmentThread([&] { quickTextBack(quickText, 3 * repetitions); });
 
     std::printf("| the server refuses, paces or delays names | median | worst | goal | result |\n");
     std::printf("|---|---|---|---|---|\n");
-    for (const Row* row : {&refused, &paced, &quickText, &inFlight}) print(*row);
+    for (const Row* row : {&refused, &paced, &quickText, &inFlight, &pauseInFlight, &songsRefused, &pauseAndPlay})
+        print(*row);
     std::printf("\n(%d repetitions, each with a freshly started plug-in; the quick text %d times in one run)\n",
                 repetitions, 3 * repetitions);
 }

@@ -23,8 +23,8 @@ public:
         return SendOutcome::sent;
     }
     LeftBehind listeningNameLeftBehind() override { return LeftBehind::no; }
-    bool nameSentShows() override { return true; }
-    void giveBackQuickText() override {}
+    FlightNews followNameOnItsWay() override { return {}; }
+    void giveBackEveryQuickText() override {}
     int switches = 0;
     int restores = 0;
 };

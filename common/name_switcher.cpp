@@ -5,6 +5,7 @@ namespace sonarel {
 std::wstring_view describe(SendOutcome outcome) {
     switch (outcome) {
     case SendOutcome::sent: return L"sent";
+    case SendOutcome::onItsWay: return L"is on its way already";
     case SendOutcome::alreadyShows: return L"already shows";
     case SendOutcome::noModeChosen: return L"not sent: no naming mode is chosen";
     case SendOutcome::notListeningNameEmpty: return L"not sent: the name for not listening is empty";
@@ -28,6 +29,8 @@ std::wstring_view describe(SendOutcome outcome) {
     case SendOutcome::mouseCaptured: return L"waits: the mouse is held by a window";
     case SendOutcome::fullScreenInFront: return L"waits: a full-screen program is in front";
     case SendOutcome::tooManyNames: return L"waits: five names were sent in the last minute";
+    case SendOutcome::otherNameOnItsWay: return L"waits: another name is on its way";
+    case SendOutcome::retryNotDue: return L"waits: it did not show when last sent; its next try is not due";
     }
     return L"pending";
 }

@@ -64,13 +64,12 @@ LeftBehind frmSendText::listeningNameLeftBehind() {
     return throughMessenger(&NameSwitch::listeningNameLeftBehind, LeftBehind::cannotTell);
 }
 
-bool frmSendText::nameSentShows() { return throughMessenger(&NameSwitch::nameSentShows, false); }
+FlightNews frmSendText::followNameOnItsWay() {
+    return throughMessenger(&NameSwitch::followNameOnItsWay, FlightNews{FlightNews::What::underWay});
+}
 
-void frmSendText::giveBackQuickText() {
-    callbackBoundary([&] {
-        reconnectIfDue();
-        nameSwitch_.giveBackQuickText();
-    });
+void frmSendText::giveBackEveryQuickText() {
+    callbackBoundary([&] { nameSwitch_.giveBackEveryQuickText(); });
 }
 
 void frmSendText::oMessengerAPI_OnIMWindowCreated(IDispatch* pIMWindow) {

@@ -36,8 +36,8 @@ public:
     SendOutcome changeName() override;
     SendOutcome changeNameBack() override;
     LeftBehind listeningNameLeftBehind() override;
-    bool nameSentShows() override;
-    void giveBackQuickText() override;
+    FlightNews followNameOnItsWay() override;
+    void giveBackEveryQuickText() override;
     // Failures the name switch steps past are traced here.
     void traceTo(SwitchTrace trace) { nameSwitch_.traceTo(std::move(trace)); }
 
@@ -50,6 +50,8 @@ public:
 
     // The last composed command (Text2); none before the first composition.
     const std::optional<std::wstring>& commandText() const { return nameSwitch_.commandText(); }
+    // True while a name is on its way.
+    bool nameOnItsWay() const { return nameSwitch_.nameOnItsWay(); }
     // True once the messenger's events are connected.
     bool messengerConnected() const { return events_ != nullptr; }
     // True once there is a messenger object to open conversations through.

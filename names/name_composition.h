@@ -47,8 +47,6 @@ struct ListeningNameChoice {
     std::wstring name;
     // The name it replaces, to be given back by the restore.
     std::wstring replacedName;
-    // The plug-in's own listening name showing now, which it replaces.
-    std::wstring listeningShowing{};
 };
 
 // True once the user has chosen how the name is built (a mode flag is set);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/stored_fields.h"
+
 namespace sonarel {
 namespace {
 
@@ -15,11 +17,12 @@ void skippingFailure(Step&& step) {
     }
 }
 
-// A listening name of the record's: the one sent last, or the one that
-// showed when it was sent, which shows until the new one does.
+// A listening name of the record's: the one sent last, or one sent before
+// it, which shows until the new one does or may land late.
 bool showsRecordedListeningName(const std::optional<std::wstring>& showing, const NameRecord& record) {
     return showsName(showing, record.listeningName) ||
-           (!record.earlierListeningName.empty() && showsName(showing, record.earlierListeningName));
+           std::any_of(record.earlierListeningNames.begin(), record.earlierListeningNames.end(),
+                       [&](const std::wstring& earlier) { return showsName(showing, earlier); });
 }
 
 }  // namespace
@@ -28,11 +31,20 @@ bool showsRecordedListeningName(const std::optional<std::wstring>& showing, cons
 // a failure that lasts does not fill the trace.
 template <class Step>
 void NameSwitch::tracingFailure(std::wstring_view what, Step&& step) {
+    bool worked = false;
     try {
         step();
-        if (auto known = failing_.find(what); known != failing_.end()) failing_.erase(known);
+        worked = true;
     } catch (...) {
+    }
+    noteWhetherItWorked(what, worked);
+}
+
+void NameSwitch::noteWhetherItWorked(std::wstring_view what, bool worked) {
+    if (!worked) {
         traceFailure(what);
+    } else if (auto known = failing_.find(what); known != failing_.end()) {
+        failing_.erase(known);
     }
 }
 
@@ -43,14 +55,16 @@ void NameSwitch::traceFailure(std::wstring_view what) {
 
 // Nothing is sent that shows already: a run of songs sends the listening
 // name once, and the messenger is not asked to change the name again and
-// again, which its servers refuse.
+// again, which its servers refuse. What shows is read only while no name
+// is on its way: one that is may land after the look.
 SendOutcome NameSwitch::changeName() {
     if (!nameModeChosen(settings_)) return SendOutcome::noModeChosen;
     ShowingName showing = nameShowing();
     auto listening = composeListeningName(settings_, showing);
     if (!listening) return SendOutcome::displayNameUnreadable;
-    if (showsSettled(showing.displayName, listening->name)) return SendOutcome::alreadyShows;
-    if (showing.replacedName) listening->listeningShowing = *showing.displayName;
+    if (auto waiting = whileOnItsWay(listening->name)) return *waiting;
+    if (showsName(showing.displayName, listening->name)) return SendOutcome::alreadyShows;
+    if (!unconfirmed_.due(listening->name, now_())) return SendOutcome::retryNotDue;
     return send(listening->name, &*listening);
 }
 
@@ -60,9 +74,20 @@ SendOutcome NameSwitch::changeNameBack() {
     auto plain = composePlainName(settings_, showing);
     if (!plain) return SendOutcome::displayNameUnreadable;
     if (isBlankName(*plain)) return emptyName();
-    if (!showsSettled(showing.displayName, *plain)) return send(*plain, nullptr);
-    notePlainNameBack();
-    return SendOutcome::alreadyShows;
+    if (auto waiting = whileOnItsWay(*plain)) return *waiting;
+    if (showsName(showing.displayName, *plain)) {
+        if (auto signin = signinName()) notePlainNameBack(*signin);
+        return SendOutcome::alreadyShows;
+    }
+    if (!unconfirmed_.due(*plain, now_())) return SendOutcome::retryNotDue;
+    return send(*plain, nullptr);
+}
+
+// One name at a time: a decision for the name on its way joins it, and any
+// other waits for it to end.
+std::optional<SendOutcome> NameSwitch::whileOnItsWay(std::wstring_view name) const {
+    if (!flight_) return std::nullopt;
+    return showsName(flight_->name, name) ? SendOutcome::onItsWay : SendOutcome::otherNameOnItsWay;
 }
 
 // "/name " alone would ask the messenger for an empty name, again and
@@ -72,34 +97,107 @@ SendOutcome NameSwitch::emptyName() {
                                                           : SendOutcome::plainNameEmpty;
 }
 
-// A name whose keys went in may land after this look: the name showing
-// settles a decision only when no other name is still on its way.
-bool NameSwitch::showsSettled(const std::optional<std::wstring>& showing, std::wstring_view name) {
-    if (!showsName(showing, name)) return false;
-    if (sent_ && !showsName(sent_->first, name)) return false;
-    if (sent_) sentNameShown();
-    return true;
+FlightNews NameSwitch::followNameOnItsWay() {
+    if (auto news = otherAccount()) return *news;
+    giveBackOwed();
+    return flight_ ? followFlight() : lookForLateName();
 }
 
-bool NameSwitch::nameSentShows() {
-    if (!sent_) return true;
-    if (!showsName(displayName(), sent_->first)) return false;
-    sentNameShown();
-    return true;
+// The keys first: until the conversation has read them, the host has not
+// read the entry. Then the name, on a few ticks.
+FlightNews NameSwitch::followFlight() {
+    Flight& flight = *flight_;
+    if (!flight.keysRead) {
+        KeysFate keys = windows_.lastKeys();
+        if (keys == KeysFate::unread) return FlightNews{FlightNews::What::underWay, flight.plain, flight.name};
+        if (keys == KeysFate::lost || flight.keysRefused) return endFlight(FlightNews::What::lost);
+        flight.keysRead = true;
+    }
+    if (showsName(displayName(), flight.name)) return endFlight(FlightNews::What::shown);
+    if (++flight.ticksLookedFor < confirmationTicks)
+        return FlightNews{FlightNews::What::underWay, flight.plain, flight.name};
+    return endFlight(FlightNews::What::unconfirmed);
 }
 
-// The host has read the entry and sent the name: the quick text is the
-// user's again, and a plain name back ends the record's claim.
-void NameSwitch::sentNameShown() {
-    bool plain = sent_->second;
-    sent_.reset();
-    if (plain) notePlainNameBack();
-    giveBackQuickText();
+// The send is over: the quick text is the user's again. A name that did not
+// show waits before it is asked for again, and may still land.
+FlightNews NameSwitch::endFlight(FlightNews::What how) {
+    Flight flight = std::move(*flight_);
+    flight_.reset();
+    FlightNews news{how, flight.plain, flight.name};
+    if (how == FlightNews::What::shown) {
+        unconfirmed_.shown(flight.name);
+        lateName_.reset();
+        if (flight.plain) notePlainNameBack(flight.signin);
+    } else if (how == FlightNews::What::unconfirmed) {
+        news.nextTry = unconfirmed_.note(flight.name, now_());
+        lateName_ = LateName{flight.signin, flight.name, flight.plain, now_() + lateNameWatch};
+    }
+    giveBack(flight.signin);
+    return news;
 }
 
-void NameSwitch::giveBackQuickText() {
-    auto signin = signinName();
-    if (signin && !loan_.giveBack(*signin)) traceFailure(L"giving back the user's quick text");
+FlightNews NameSwitch::lookForLateName() {
+    if (!lateName_) return {};
+    if (now_() >= lateName_->until) {
+        lateName_.reset();
+        return {};
+    }
+    if (!showsName(displayName(), lateName_->name)) return {};
+    FlightNews news{FlightNews::What::shownLate, lateName_->plain, lateName_->name};
+    unconfirmed_.shown(lateName_->name);
+    lateName_.reset();
+    return news;
+}
+
+// Another account signed in: the one that left gets its quick text back at
+// once, and its name on its way is no longer followed. Signed out, there is
+// no account to compare.
+std::optional<FlightNews> NameSwitch::otherAccount() {
+    std::optional<std::wstring> signin;
+    skippingFailure([&] { signin = messenger_.mySigninName(); });
+    if (!signin || signin->empty()) return std::nullopt;
+    std::wstring account = foldedSignin(*signin);
+    if (!account_ || *account_ == account) {
+        account_ = std::move(account);
+        return std::nullopt;
+    }
+    std::wstring left = std::exchange(*account_, account);
+    FlightNews news{FlightNews::What::otherAccount};
+    if (flight_ && foldedSignin(flight_->signin) != account) {
+        news.plain = flight_->plain;
+        news.name = flight_->name;
+        // The server may have refused it: asked for again, it waits as one given up.
+        if (flight_->keysRead || windows_.lastKeys() == KeysFate::read)
+            news.nextTry = unconfirmed_.note(flight_->name, now_());
+        giveBack(flight_->signin);
+        flight_.reset();
+    }
+    if (lateName_ && foldedSignin(lateName_->signin) != account) lateName_.reset();
+    giveBack(left);
+    return news;
+}
+
+void NameSwitch::giveBack(std::wstring_view signin) {
+    bool givenBack = loan_.giveBack(signin);
+    noteWhetherItWorked(L"giving back the user's quick text", givenBack);
+    if (givenBack) {
+        giveBacksOwed_.erase(foldedSignin(signin));
+    } else {
+        giveBacksOwed_.insert(foldedSignin(signin));
+    }
+}
+
+// A give-back that failed is tried again on the next ticks, but never for
+// the account whose name is on its way: its entry is lent still.
+void NameSwitch::giveBackOwed() {
+    std::vector<std::wstring> owed(giveBacksOwed_.begin(), giveBacksOwed_.end());
+    for (const std::wstring& signin : owed)
+        if (!flight_ || foldedSignin(flight_->signin) != signin) giveBack(signin);
+}
+
+void NameSwitch::giveBackEveryQuickText() {
+    for (const std::wstring& signin : loan_.giveBackEvery()) giveBacksOwed_.insert(foldedSignin(signin));
 }
 
 // Whether the name showing is the listening name recorded for the user
@@ -172,15 +270,33 @@ SendOutcome NameSwitch::send(const std::wstring& name, const ListeningNameChoice
 
 // Keys pressed while another window is in front would go to that window,
 // so they are pressed only once the conversation is there. The entry is
-// written only by the attempt that goes on to press the keys: one that
-// waits writes nothing.
+// borrowed only by the attempt that goes on to press the keys: one that
+// waits writes nothing. One that presses nothing gives it back at once.
 SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& name,
                                 const ListeningNameChoice* listening) {
     if (!bringToFront(conversation)) return SendOutcome::notInFront;
     // Bringing it forward takes a while: the user may have begun meanwhile.
     if (auto waiting = waitForTheUser()) return *waiting;
     commandText_ = nameCommand(name);
-    if (auto failed = storeEntry(*commandText_, listening)) return *failed;
+    auto signin = signinName();
+    if (!signin || !quickTextKeyPath(*signin)) return SendOutcome::notStored;
+    if (!loan_.borrow(*signin, *commandText_)) return SendOutcome::quickTextNotKept;
+    SendOutcome outcome = writeAndPress(conversation, *signin, name, listening);
+    if (!flight_) giveBack(*signin);
+    return outcome;
+}
+
+// A listening name is recorded before it is sent: without its record it
+// could never be given back exactly. The hot key would send whatever the
+// entry held before, so nothing is pressed unless all of it is stored.
+// Keys that went in only in part may still be read: until they are, the
+// send is on its way.
+SendOutcome NameSwitch::writeAndPress(Conversation& conversation, const std::wstring& signin,
+                                      const std::wstring& name, const ListeningNameChoice* listening) {
+    if (listening && !remember(signin, *listening)) return SendOutcome::recordNotStored;
+    bool stored = false;
+    tracingFailure(L"storing the command", [&] { stored = storeMessage(*commandText_); });
+    if (!stored) return SendOutcome::notStored;
     // The writes and the messenger's calls take a while: the user may have
     // brought another window forward meanwhile.
     WindowHandle window = 0;
@@ -188,40 +304,24 @@ SendOutcome NameSwitch::pressIn(Conversation& conversation, const std::wstring& 
     if (!window || windows_.foregroundWindow() != window) return SendOutcome::notInFront;
     bool pressed = false;
     tracingFailure(L"pressing the hot key", [&] { pressed = windows_.pressHotKey(window); });
-    if (!pressed) return SendOutcome::keysRefused;
-    sent_.emplace(name, listening == nullptr);
-    return SendOutcome::sent;
-}
-
-// The user's text is kept before the entry is touched, and a listening
-// name is recorded before it is sent: without its record it could never
-// be given back exactly. The hot key would send whatever the entry held
-// before, so nothing is pressed unless all of it is stored.
-std::optional<SendOutcome> NameSwitch::storeEntry(const std::wstring& command, const ListeningNameChoice* listening) {
-    auto signin = signinName();
-    if (!signin || !quickTextKeyPath(*signin)) return SendOutcome::notStored;
-    if (!loan_.borrow(*signin, command)) return SendOutcome::quickTextNotKept;
-    if (listening && !remember(*signin, *listening)) return SendOutcome::recordNotStored;
-    bool stored = false;
-    tracingFailure(L"storing the command", [&] { stored = storeMessage(command); });
-    if (!stored) return SendOutcome::notStored;
-    return std::nullopt;
+    if (pressed || windows_.lastKeys() == KeysFate::unread) flight_.emplace(Flight{signin, name, !listening, !pressed});
+    return pressed ? SendOutcome::sent : SendOutcome::keysRefused;
 }
 
 bool NameSwitch::remember(const std::wstring& signin, const ListeningNameChoice& listening) {
     bool stored = false;
     tracingFailure(L"storing the record of the name", [&] {
-        writeNameRecord(settings_,
-                        NameRecord{signin, listening.replacedName, listening.name, listening.listeningShowing});
+        writeNameRecord(settings_, nextNameRecord(readNameRecord(settings_, signin),
+                                                  NameRecord{signin, listening.replacedName, listening.name}));
         stored = true;
     });
     return stored;
 }
 
-void NameSwitch::notePlainNameBack() {
-    auto signin = signinName();
-    if (signin)
-        tracingFailure(L"clearing the record of the name", [&] { markPlainNameBack(settings_, *signin); });
+// A listening name given up that may still land keeps the record's claim.
+void NameSwitch::notePlainNameBack(std::wstring_view signin) {
+    if (lateName_ && !lateName_->plain && foldedSignin(lateName_->signin) == foldedSignin(signin)) return;
+    tracingFailure(L"clearing the record of the name", [&] { markPlainNameBack(settings_, signin); });
 }
 
 // The path is built afresh, with a fresh sign-in name, for every use.

@@ -19,6 +19,7 @@
 #include "names/desktop_rules.h"
 #include "names/name_composition.h"
 #include "names/quick_text_entry.h"
+#include "names/unconfirmed_names.h"
 #include "settings/name_record.h"
 #include "settings/settings.h"
 
@@ -109,17 +110,32 @@ struct BringToFrontLimit {
 // Takes one line of the trace.
 using SwitchTrace = std::function<void(std::wstring_view line)>;
 
+// The keys read, only the name showing tells that the host sent it: it is
+// looked for on this many ticks, the one that finds the keys read first,
+// before the send counts as unconfirmed.
+inline constexpr int confirmationTicks = 3;
+
+// A name given up as unconfirmed may still land, late: for this long, or
+// until another name shows, the switch looks for it.
+inline constexpr std::chrono::minutes lateNameWatch{5};
+
 // The settings hold the user's choices, the record of the name that a
 // listening name replaced, and the user's quick text while it is borrowed.
+//
+// A send is one transaction: the user's quick text kept, the command
+// written, the keys pressed and read, the name looked for. Until the name
+// shows, goes unconfirmed or its keys are lost, no other command is written
+// or pressed, and the quick text stays on loan; then it is given back.
 class NameSwitch {
 public:
     NameSwitch(Settings& settings, MessengerLink& messenger, WindowSystem& windows, QuickTextRegistry& registry,
-               BringToFrontLimit limit = {})
+               BringToFrontLimit limit = {}, ClockReader now = WatchClock::now)
         : settings_(settings),
           messenger_(messenger),
           windows_(windows),
           registry_(registry),
           limit_(limit),
+          now_(std::move(now)),
           loan_(settings, registry) {}
 
     // Failures the switch steps past are traced here, once until they pass.
@@ -128,27 +144,42 @@ public:
     SendOutcome changeName();
     SendOutcome changeNameBack();
     LeftBehind listeningNameLeftBehind();
-    // True once the display name shows the name whose keys went in last;
-    // then the user's quick text is given back.
-    bool nameSentShows();
-    // Puts the user's own quick text back in the hot key's entry.
-    void giveBackQuickText();
+    FlightNews followNameOnItsWay();
+    void giveBackEveryQuickText();
 
     // The last composed command; none until the first composition.
     const std::optional<std::wstring>& commandText() const { return commandText_; }
+    // True while a name is on its way.
+    bool nameOnItsWay() const { return flight_.has_value(); }
 
 private:
+    struct Flight {
+        std::wstring signin;
+        std::wstring name;
+        bool plain = false;
+        // Taken only in part: whatever its keys did, the name was not asked for.
+        bool keysRefused = false;
+        bool keysRead = false;
+        int ticksLookedFor = 0;
+    };
+    struct LateName {
+        std::wstring signin;
+        std::wstring name;
+        bool plain = false;
+        WatchClock::time_point until;
+    };
+
     ShowingName nameShowing();
     std::optional<std::wstring> displayName();
     std::optional<std::wstring> signinName();
-    bool showsSettled(const std::optional<std::wstring>& showing, std::wstring_view name);
-    void sentNameShown();
+    std::optional<SendOutcome> whileOnItsWay(std::wstring_view name) const;
     SendOutcome emptyName();
     SendOutcome send(const std::wstring& name, const ListeningNameChoice* listening);
     SendOutcome pressIn(Conversation& conversation, const std::wstring& name, const ListeningNameChoice* listening);
-    std::optional<SendOutcome> storeEntry(const std::wstring& command, const ListeningNameChoice* listening);
+    SendOutcome writeAndPress(Conversation& conversation, const std::wstring& signin, const std::wstring& name,
+                              const ListeningNameChoice* listening);
     bool remember(const std::wstring& signin, const ListeningNameChoice& listening);
-    void notePlainNameBack();
+    void notePlainNameBack(std::wstring_view signin);
     bool markAutoSend();
     bool storeMessage(const std::wstring& command);
     std::unique_ptr<Conversation> commandConversation(std::optional<SendOutcome>& unusable);
@@ -157,8 +188,15 @@ private:
     std::optional<SendOutcome> waitForTheUser();
     bool fullScreenInFront();
     std::optional<std::wstring> keyPath();
+    std::optional<FlightNews> otherAccount();
+    FlightNews followFlight();
+    FlightNews endFlight(FlightNews::What how);
+    FlightNews lookForLateName();
+    void giveBack(std::wstring_view signin);
+    void giveBackOwed();
     template <class Step>
     void tracingFailure(std::wstring_view what, Step&& step);
+    void noteWhetherItWorked(std::wstring_view what, bool worked);
     void traceFailure(std::wstring_view what);
 
     Settings& settings_;
@@ -166,13 +204,18 @@ private:
     WindowSystem& windows_;
     QuickTextRegistry& registry_;
     BringToFrontLimit limit_;
+    ClockReader now_;
     QuickTextLoan loan_;
     SwitchTrace trace_;
     std::set<std::wstring, std::less<>> failing_;  // traced already
     std::optional<std::wstring> commandText_;
-    // The name whose keys went in last and that has not shown yet, and
-    // whether it was the plain one: until it shows, it may still land.
-    std::optional<std::pair<std::wstring, bool>> sent_;
+    std::optional<Flight> flight_;
+    UnconfirmedNames unconfirmed_;
+    std::optional<LateName> lateName_;
+    // The account last seen signed in, as records key it.
+    std::optional<std::wstring> account_;
+    // Sign-in names whose quick text could not be given back yet.
+    std::set<std::wstring, std::less<>> giveBacksOwed_;
     // Failed reads of the command conversation's window in a row.
     int unreadableReads_ = 0;
 };

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "names/name_composition.h"
-
 namespace sonarel {
 namespace {
 
@@ -15,14 +13,6 @@ bool namesOneKey(std::wstring_view signinName) {
 bool holdsText(const std::optional<RegistryValue>& value, std::wstring_view text) {
     auto held = value ? textOf(*value) : std::nullopt;
     return held && *held == text;
-}
-
-// A name command in the entry is the plug-in's: one of an earlier version
-// (which never gave the user's text back), or one whose successor could
-// not be written. It is never taken for the user's text.
-bool holdsNameCommand(const std::optional<RegistryValue>& message) {
-    auto text = message ? textOf(*message) : std::nullopt;
-    return text && text->starts_with(nameCommandPrefix);
 }
 
 }  // namespace
@@ -38,17 +28,11 @@ std::optional<KeptQuickText> QuickTextLoan::kept(std::wstring_view signinName) {
 
 bool QuickTextLoan::borrow(std::wstring_view signinName, std::wstring_view command) {
     auto path = quickTextKeyPath(signinName);
-    if (!path) return false;
+    if (!path || !giveBack(signinName)) return false;
     try {
-        std::optional<RegistryValue> message = registry_.read(*path, messageValue);
-        std::optional<KeptQuickText> loan = kept(signinName);
-        // A text the user wrote since the last command is the one to keep.
-        if (!loan || !(holdsText(message, loan->written) || holdsNameCommand(message))) {
-            if (holdsNameCommand(message)) message.reset();
-            loan = KeptQuickText{std::move(message), registry_.read(*path, autoSendValue), {}};
-        }
-        loan->written = command;
-        settings_.WriteSetting(keptQuickTextKey(signinName), encodeKeptQuickText(*loan));
+        KeptQuickText loan{registry_.read(*path, messageValue), registry_.read(*path, autoSendValue),
+                           std::wstring(command)};
+        settings_.WriteSetting(keptQuickTextKey(signinName), encodeKeptQuickText(loan));
         return true;
     } catch (...) {
         return false;
@@ -74,6 +58,16 @@ bool QuickTextLoan::giveBack(std::wstring_view signinName) {
     } catch (...) {
         return false;
     }
+}
+
+// Listed first: a give-back removes its key, which would shift a listing.
+std::vector<std::wstring> QuickTextLoan::giveBackEvery() {
+    std::vector<std::wstring> failed;
+    for (const std::wstring& key : settings_.ListSettings(keys::KeptQuickTextPrefix)) {
+        std::wstring signin = key.substr(keys::KeptQuickTextPrefix.size());
+        if (!giveBack(signin)) failed.push_back(std::move(signin));
+    }
+    return failed;
 }
 
 }  // namespace sonarel

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/kept_quick_text.h"
 #include "settings/settings.h"
@@ -37,18 +38,23 @@ public:
 
 // The hot key's entry is the user's: many users keep a text of their own on
 // Alt+0. The plug-in borrows it for each name it sends, and gives it back
-// exactly as it was once the host has sent the name.
+// exactly as it was once that send is over. A text in the entry that the
+// plug-in did not write is the user's, whatever it says: it is never
+// deleted or overwritten by a give-back.
 class QuickTextLoan {
 public:
     QuickTextLoan(Settings& settings, QuickTextRegistry& registry) : settings_(settings), registry_(registry) {}
 
-    // Keeps what the entry holds, unless it is the plug-in's own command
-    // still, and notes `command` as the one about to be written. False when
-    // it cannot be kept: then the entry must not be written.
+    // Keeps what the entry holds and notes `command` as the one about to be
+    // written, before it is. A loan still open from an earlier send is given
+    // back first. False when the entry cannot be kept: then it must not be
+    // written.
     bool borrow(std::wstring_view signinName, std::wstring_view command);
-    // Puts the entry back as it was, unless the user has written to it
-    // since: then the user's text stays. False while it is kept still.
+    // Puts the entry back as it was while it holds the command the loan
+    // notes; a text the user wrote since stays. False while it is kept still.
     bool giveBack(std::wstring_view signinName);
+    // Every sign-in name's loan; the sign-in names whose give-back failed.
+    std::vector<std::wstring> giveBackEvery();
 
 private:
     std::optional<KeptQuickText> kept(std::wstring_view signinName);

@@ -43,7 +43,8 @@ bool runHostCommand(std::wstring_view typed, BSTR* sResult) {
     if (!command) return false;
     switch (*command) {
         case HostCommand::Options:
-            showOptionsWindow();
+            // New choices bring the name in line at the next tick, as a new title would.
+            if (showOptionsWindow()) threadLibrary().watcher.decideAgain();
             replaceText(sResult, L"");
             break;
         case HostCommand::About:

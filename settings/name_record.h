@@ -5,6 +5,7 @@
 // song played. Free of windows.h.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 
@@ -13,7 +14,7 @@ namespace sonarel {
 namespace keys {
 // + the sign-in name in lower case: "1" or "0" (may the listening name
 // still show), the sign-in name, the plain name, the listening name and
-// the earlier listening name.
+// the earlier listening names.
 inline constexpr std::wstring_view NameRecordPrefix = L"NameRecord ";
 // The record as earlier versions kept it, for one sign-in name: still read,
 // and cleared once a record of the new kind replaces it.
@@ -27,12 +28,19 @@ struct NameRecord {
     std::wstring signinName;     // whose display name it was
     std::wstring plainName;      // the name the listening name replaced
     std::wstring listeningName;  // the listening name sent
-    // The listening name of the plug-in's that showed when this one was
-    // sent (a new tag during a song): it shows until the new one does, and
-    // for good when the messenger refuses the new one.
-    std::wstring earlierListeningName{};
+    // Listening names of the plug-in's sent before it, the latest first:
+    // one may show until the new one does, or land late after it was given
+    // up, and is no name of the user's.
+    std::vector<std::wstring> earlierListeningNames{};
     bool operator==(const NameRecord&) const = default;
 };
+
+// How many earlier listening names a record keeps.
+inline constexpr std::size_t earlierListeningNamesKept = 4;
+
+// The record for a new listening name: the earlier one's listening names,
+// when it is still marked, become its earlier ones.
+NameRecord nextNameRecord(const std::optional<NameRecord>& earlier, NameRecord next);
 
 std::wstring nameRecordKey(std::wstring_view signinName);
 

@@ -3,6 +3,7 @@
 // that the watcher and the name composition can be tested with a fake.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sonarel {
 
@@ -31,6 +32,9 @@ public:
     // Removes the value, so that it reads as the empty text; throws
     // HResultError when the store refuses it. One that is absent is fine.
     virtual void RemoveSetting(std::wstring_view key) = 0;
+    // The keys that begin with the prefix (as stored: letter case ignored by
+    // the registry); empty when there are none or they cannot be listed.
+    virtual std::vector<std::wstring> ListSettings(std::wstring_view prefix) const = 0;
 };
 
 }  // namespace sonarel

@@ -62,4 +62,24 @@ void SettingsStore::RemoveSetting(std::wstring_view key) {
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) throw HResultError(HRESULT_FROM_WIN32(status));
 }
 
+std::vector<std::wstring> SettingsStore::ListSettings(std::wstring_view prefix) const {
+    std::vector<std::wstring> keys;
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return keys;
+    UniqueRegKey section(raw);
+    std::vector<wchar_t> name(16384);  // the longest value name the registry allows, and its NUL
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        LSTATUS status = RegEnumValueW(section.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        // A name too long for the buffer is no key of ours; any other error
+        // would repeat for every index that follows.
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
+        std::wstring_view key(name.data(), length);
+        if (key.size() >= prefix.size() && _wcsnicmp(key.data(), prefix.data(), prefix.size()) == 0)
+            keys.emplace_back(key);
+    }
+    return keys;
+}
+
 }  // namespace sonarel

@@ -14,6 +14,7 @@ public:
     std::wstring ReadSetting(std::wstring_view key) const override;
     void WriteSetting(std::wstring_view key, std::wstring_view value) override;
     void RemoveSetting(std::wstring_view key) override;
+    std::vector<std::wstring> ListSettings(std::wstring_view prefix) const override;
 };
 
 }  // namespace sonarel

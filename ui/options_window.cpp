@@ -104,6 +104,7 @@ void frmOptions::setTexts(const OptionsTexts& texts) {
 
 void frmOptions::save() {
     saveOptions(settings_, selectedMode(), texts());
+    saved_ = true;
     frame_.unload();
 }
 

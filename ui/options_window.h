@@ -24,6 +24,8 @@ public:
     void showModal() { frame_.showModal(neverSaved_ ? SW_SHOWNORMAL : SW_SHOWMINIMIZED); }
     void bringToFront() const { frame_.bringToFront(); }
     HWND handle() const { return frame_.handle(); }
+    // True once "Save!!!" stored the choices.
+    bool saved() const { return saved_; }
 
     std::optional<LRESULT> onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -39,6 +41,7 @@ private:
     Settings& settings_;
     HWND owner_;
     bool neverSaved_ = true;
+    bool saved_ = false;
     UniqueIcon bigIcon_, smallIcon_;
     UniqueGdi<HFONT> font_;
     FormFrame frame_;  // last: the window goes before its font and icons

@@ -40,13 +40,14 @@ bool alreadyOpen(Form* open) {
 
 }  // namespace
 
-void showOptionsWindow() {
-    if (alreadyOpen(openOptions)) return;
+bool showOptionsWindow() {
+    if (alreadyOpen(openOptions)) return false;
     SettingsStore settings;
     frmOptions form(settings, activePluginWindow());
     OpenWindow<frmOptions> record(openOptions, form);
     form.load();
     form.showModal();
+    return form.saved();
 }
 
 void showAboutWindow() {

@@ -3,10 +3,11 @@
 namespace sonarel {
 
 // Shows the thread's Options window modally, owned by the plug-in's active
-// window if there is one, and returns when it closes. When it is open
-// already (a call made from inside its modal loop), it comes to the front
-// and the call returns at once. Throws HResultError when it cannot be shown.
-void showOptionsWindow();
+// window if there is one, and returns when it closes: true when the user
+// saved. When it is open already (a call made from inside its modal loop),
+// it comes to the front and the call returns false at once. Throws
+// HResultError when it cannot be shown.
+bool showOptionsWindow();
 // The same for the thread's About window.
 void showAboutWindow();
 

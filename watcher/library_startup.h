@@ -20,8 +20,8 @@ public:
     SendOutcome changeName() override { return form().changeName(); }
     SendOutcome changeNameBack() override { return form().changeNameBack(); }
     LeftBehind listeningNameLeftBehind() override { return form().listeningNameLeftBehind(); }
-    bool nameSentShows() override { return form().nameSentShows(); }
-    void giveBackQuickText() override { form().giveBackQuickText(); }
+    FlightNews followNameOnItsWay() override { return form().followNameOnItsWay(); }
+    void giveBackEveryQuickText() override { form().giveBackEveryQuickText(); }
 
 private:
     Settings& settings_;

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "watcher/title_logic.h"
 
 namespace sonarel {
 namespace {
+
+NameDecision decisionOf(const FlightNews& news) { return news.plain ? NameDecision::plain : NameDecision::listening; }
 
 class ScopedFlag {
 public:
@@ -28,11 +31,23 @@ void Watcher::pollTick() {
     ScopedFlag running(ticking_);
 
     decidedThisTick_ = false;
-    if (!isSet(settings_.ReadSetting(keys::onOff))) {
+    flightEnded_ = false;
+    bool on = isSet(settings_.ReadSetting(keys::onOff));
+    // A process that ended while it held a user's quick text gives it back
+    // before anything else is sent.
+    if (!std::exchange(quickTextsGivenBack_, true)) names_.giveBackEveryQuickText();
+    take(names_.followNameOnItsWay());
+    if (!on) {
         whileSwitchedOff();
         return;
     }
     switchedOnAgain();
+    bool decidingAgain = std::exchange(decideAgainDue_, false) || std::exchange(lateListeningName_, false);
+    bool anotherAccount = std::exchange(otherAccount_, false);
+    if (decidingAgain || anotherAccount) forgetTitles();
+    // Another account: a song that plays shows its listening name; with none,
+    // a listening name it was left with is put back, as at start-up.
+    if (anotherAccount) repairAsAtStart();
     if (isFound(windows_.findTopLevel(playerClass::winamp3))) {
         checkWinamp3();
     } else if (isFound(windows_.findTopLevel(playerClass::winamp2))) {
@@ -40,6 +55,8 @@ void Watcher::pollTick() {
     }
     restoreIfPlayerClosed();
     repairIfLeftBehind();
+    // Deciding again with no song to play puts the plain name.
+    if (decidingAgain && !decidedThisTick_) takeDecision(NameDecision::plain);
     // A tick's own decision replaces a pending one, so a tick sends once.
     if (!decidedThisTick_) retryPendingIfDue();
 }
@@ -48,19 +65,22 @@ void Watcher::pollTick() {
 // off, the plain name is put back when the listening name may show; that
 // restore is retried like any other, and nothing else is sent while off.
 void Watcher::whileSwitchedOff() {
-    if (offSeen_) {
+    bool lateListening = std::exchange(lateListeningName_, false);
+    bool lookAgain = std::exchange(decideAgainDue_, false) || std::exchange(otherAccount_, false) || lateListening;
+    if (offSeen_ && !lookAgain) {
         retryPendingIfDue();
         return;
     }
     offSeen_ = true;
     if (pending_ && pending_->decision == NameDecision::listening) pending_.reset();
-    bool mayShow = isSet(state_.winamp2Showing) || isSet(state_.winamp3Showing) ||
-                   (!pending_ && names_.listeningNameLeftBehind() == LeftBehind::yes);
-    if (!mayShow) {
-        // A plain name still on its way gives the entry back once it shows.
-        if (!pending_) names_.giveBackQuickText();
-        return;
+    bool mayShow = lateListening || isSet(state_.winamp2Showing) || isSet(state_.winamp3Showing);
+    if (!mayShow && !pending_) {
+        LeftBehind leftBehind = names_.listeningNameLeftBehind();
+        // Signed out, or no messenger: looked at again on the next tick.
+        offSeen_ = leftBehind != LeftBehind::cannotTell;
+        mayShow = leftBehind == LeftBehind::yes;
     }
+    if (!mayShow) return;
     state_.winamp2Showing = flagClear;
     state_.winamp3Showing = flagClear;
     traceReason(L"the watch is off while the listening name may show");
@@ -72,8 +92,21 @@ void Watcher::whileSwitchedOff() {
 void Watcher::switchedOnAgain() {
     if (!offSeen_) return;
     offSeen_ = false;
+    forgetTitles();
+}
+
+// The next title read counts as new, and as the first one seen.
+void Watcher::forgetTitles() {
     state_.winamp2Title.clear();
     state_.winamp3Title.clear();
+    winamp2Seen_ = false;
+}
+
+void Watcher::repairAsAtStart() {
+    repairDue_ = true;
+    decidedSinceStart_ = false;
+    ticksOn_ = 1;  // looks this tick, once the player has been read
+    lastRepairLook_.reset();
 }
 
 // Any decision since start-up says what the name should be; without one by
@@ -89,8 +122,6 @@ void Watcher::repairIfLeftBehind() {
     if (lastRepairLook_ && now_() - *lastRepairLook_ < slowRetryInterval) return;
     bool firstLook = !lastRepairLook_;
     lastRepairLook_ = now_();
-    // A process that ended while it held the user's quick text gives it back.
-    if (firstLook) names_.giveBackQuickText();
     LeftBehind leftBehind = names_.listeningNameLeftBehind();
     if (leftBehind == LeftBehind::cannotTell) {
         if (firstLook) traceReason(L"cannot tell yet whether a listening name was left behind; asking again every 10 s");
@@ -155,11 +186,6 @@ void Watcher::restoreName(std::wstring& showing) {
 void Watcher::takeDecision(NameDecision decision) {
     decidedThisTick_ = true;
     decidedSinceStart_ = true;
-    // A name sent and looked for that has not shown when the next decision
-    // comes was refused, or is slow to show: names go out more slowly.
-    if (pending_ && pending_->lastOutcome == SendOutcome::sent &&
-        now_() - pending_->lastAttempt >= std::chrono::seconds{1} && !names_.nameSentShows())
-        limit_.noteUnconfirmed(now_());
     pending_.reset();
     trace(decisionTraceLine(decision));
     SendOutcome outcome = attempt(decision);
@@ -180,54 +206,73 @@ void Watcher::commandConversationReady() {
     if (pending_->decision == NameDecision::plain || isSet(settings_.ReadSetting(keys::onOff))) retryPending(true);
 }
 
+// True while the pending decision waits for the name on its way to end:
+// its own, or another.
+bool Watcher::followsFlight() const {
+    return pending_ &&
+           (followsNameOnItsWay(pending_->lastOutcome) || pending_->lastOutcome == SendOutcome::otherNameOnItsWay);
+}
+
+// What became of the name on its way. Once it is through, a decision that
+// waited for it goes out at once; one given up counts towards the limit.
+void Watcher::take(const FlightNews& news) {
+    using What = FlightNews::What;
+    switch (news.what) {
+    case What::underWay: return;
+    case What::nothing:
+        // Nothing is on its way: a decision that waited for it goes.
+        flightEnded_ = followsFlight();
+        return;
+    case What::shown:
+        if (pending_ && followsNameOnItsWay(pending_->lastOutcome)) pending_.reset();
+        break;
+    case What::unconfirmed:
+        noteUnconfirmed(news);
+        if (pending_ && followsNameOnItsWay(pending_->lastOutcome)) ++pending_->failedAttempts;
+        break;
+    case What::lost:
+        traceReason(std::wstring(nameOf(decisionOf(news))) + L" \"" + news.name +
+                    L"\": its keys did not reach the command conversation; pressed again");
+        if (pending_ && followsNameOnItsWay(pending_->lastOutcome)) ++pending_->failedAttempts;
+        break;
+    case What::shownLate:
+        traceReason(L"\"" + news.name + L"\", given up, shows after all");
+        if (!news.plain) lateListeningName_ = true;
+        decideAgainDue_ = true;
+        break;
+    case What::otherAccount:
+        // Its name was looked for still: it may have been refused.
+        if (news.nextTry.count() > 0) noteUnconfirmed(news);
+        traceReason(L"another account signed in: the name is decided afresh");
+        otherAccount_ = true;
+        break;
+    }
+    flightEnded_ = true;
+}
+
+// Each name given up is traced, with when it may go again, and slows the
+// names that follow.
+void Watcher::noteUnconfirmed(const FlightNews& news) {
+    limit_.noteUnconfirmed(now_());
+    traceReason(std::wstring(nameOf(decisionOf(news))) + L" \"" + news.name + L"\" not confirmed; next try in " +
+                decimalText(news.nextTry.count()) + L" s");
+}
+
 // One attempt a tick; after a run of failures, one every slow interval. A
-// decision that waits for the user goes out as soon as the user lets it.
+// decision that waits goes out as soon as its wait is over; one that
+// follows a name on its way, once that has ended.
 void Watcher::retryPendingIfDue() {
     if (!pending_) return;
-    if (pending_->lastOutcome == SendOutcome::sent) {
-        confirmSent();
-        return;
-    }
-    bool slowed = pending_->failedAttempts >= quickRetries && !waitsForUser(pending_->lastOutcome);
+    if (followsFlight() && !flightEnded_) return;
+    bool slowed = pending_->failedAttempts >= quickRetries && !waits(pending_->lastOutcome);
     if (slowed && now_() - pending_->lastAttempt < slowRetryInterval) return;
     retryPending(false);
-}
-
-// A send is through once the name shows; a slow messenger may show it
-// while its next try is still to come.
-void Watcher::confirmSent() {
-    if (names_.nameSentShows()) {
-        pending_.reset();
-        return;
-    }
-    if (pending_->nextTry) {
-        if (now_() >= *pending_->nextTry) retryPending(false);
-        return;
-    }
-    if (--pending_->confirmationsLeft > 0) return;
-    giveUpSend();
-}
-
-// A send that never shows was lost (the keys reached another window, the
-// host dropped them) or the messenger refused or rewrote the name. It
-// counts as a failure, the host has had its time to read the entry, and
-// the next try waits.
-void Watcher::giveUpSend() {
-    auto wait = unconfirmedRetryWaits[std::min<std::size_t>(pending_->unconfirmedSends, unconfirmedRetryWaits.size() - 1)];
-    ++pending_->unconfirmedSends;
-    ++pending_->failedAttempts;
-    pending_->nextTry = now_() + wait;
-    limit_.noteUnconfirmed(now_());
-    names_.giveBackQuickText();
-    traceReason(std::wstring(nameOf(pending_->decision)) + L" not confirmed; next try in " +
-                decimalText(wait.count()) + L" s");
 }
 
 // A wait writes its line when its reason changes, not on every tick.
 void Watcher::retryPending(bool answeringOpening) {
     SendOutcome outcome = attempt(pending_->decision);
-    if (!waitsForUser(outcome) || outcome != pending_->lastOutcome)
-        trace(outcomeTraceLine(pending_->decision, outcome));
+    if (!waits(outcome) || outcome != pending_->lastOutcome) trace(outcomeTraceLine(pending_->decision, outcome));
     if (isSettled(outcome)) {
         pending_.reset();
         return;
@@ -239,12 +284,7 @@ void Watcher::note(SendOutcome outcome, bool answeringOpening) {
     pending_->lastOutcome = outcome;
     pending_->lastAttempt = now_();
     pending_->openingAnswered = answeringOpening;
-    if (outcome == SendOutcome::sent) {
-        pending_->confirmationsLeft = confirmationTicks;
-        pending_->nextTry.reset();
-    } else if (!waitsForUser(outcome)) {
-        ++pending_->failedAttempts;
-    }
+    if (!waits(outcome) && !followsNameOnItsWay(outcome)) ++pending_->failedAttempts;
 }
 
 SendOutcome Watcher::attempt(NameDecision decision) {

@@ -47,9 +47,6 @@ public:
     virtual std::optional<std::wstring> winamp2TitleBuffer() = 0;
 };
 
-using WatchClock = std::chrono::steady_clock;
-using ClockReader = std::function<WatchClock::time_point()>;
-
 enum class NameDecision { listening, plain };
 
 // Takes one line of the trace: why the name changed, or why it did not yet.
@@ -63,38 +60,23 @@ std::wstring_view nameOf(NameDecision decision);
 std::wstring decisionTraceLine(NameDecision decision);
 std::wstring outcomeTraceLine(NameDecision decision, SendOutcome outcome);
 
-// A decision whose hot key has not been pressed yet: the name on screen
-// may still be the wrong one, so it is tried again on later ticks.
+// A decision whose name does not show yet: it is tried again on later
+// ticks, or follows the name on its way until that shows.
 struct PendingDecision {
     NameDecision decision;
     SendOutcome lastOutcome;
-    int failedAttempts;  // in a row, the decision's own first call included; waits for the user do not count
+    int failedAttempts;  // in a row, the decision's own first call included; waits do not count
     WatchClock::time_point lastAttempt;
     // The last attempt was the one made when the command conversation it had
     // opened was reported; the next one waits for a tick.
     bool openingAnswered = false;
-    // After "sent": the ticks left on which the display name is looked for.
-    int confirmationsLeft = 0;
-    // Sends of this decision that did not show, and when the next one is due.
-    int unconfirmedSends = 0;
-    std::optional<WatchClock::time_point> nextTry{};
 };
-
-// The keys went in, but only the name showing tells that the host sent it:
-// it is looked for on this many ticks before the send counts as lost.
-inline constexpr int confirmationTicks = 3;
 
 // How hard a pending decision is retried: once a tick at first, then,
 // after this many failures in a row, at most once per slow interval. One
-// that waits for the user is tried on every tick.
+// that waits is tried on every tick.
 inline constexpr int quickRetries = 5;
 inline constexpr std::chrono::seconds slowRetryInterval{10};
-
-// A name that does not show was refused or rewritten: asking again at once
-// is what the messenger's servers punish. The same decision is tried again
-// after these waits, the last one repeating; a new decision starts afresh.
-inline constexpr std::array<std::chrono::seconds, 3> unconfirmedRetryWaits{
-    std::chrono::seconds{10}, std::chrono::seconds{60}, std::chrono::seconds{300}};
 
 // Once a name went unconfirmed, and until a whole minute passes in which
 // every name sent showed, at most five name commands go out in any minute.
@@ -125,6 +107,9 @@ public:
     // The messenger reported the command conversation: a decision that only
     // waited for it to open is sent now rather than on the next tick.
     void commandConversationReady();
+    // The user saved new choices: the next tick decides again as if the
+    // title had just changed, and with nothing playing puts the plain name.
+    void decideAgain() { decideAgainDue_ = true; }
 
     WatcherState& state() { return state_; }
     const WatcherState& state() const { return state_; }
@@ -134,14 +119,18 @@ private:
     void whileSwitchedOff();
     void switchedOnAgain();
     void repairIfLeftBehind();
+    void repairAsAtStart();
     void restoreIfPlayerClosed();
     void switchName(std::wstring& showing);
     void restoreName(std::wstring& showing);
+    void forgetTitles();
+    void decideAgainIfDue();
     void takeDecision(NameDecision decision);
     void retryPendingIfDue();
     void retryPending(bool answeringOpening);
-    void confirmSent();
-    void giveUpSend();
+    void take(const FlightNews& news);
+    void noteUnconfirmed(const FlightNews& news);
+    bool followsFlight() const;
     SendOutcome attempt(NameDecision decision);
     void note(SendOutcome outcome, bool answeringOpening);
     void trace(const std::wstring& line);
@@ -157,6 +146,14 @@ private:
     NameCommandLimit limit_;
     bool decidedThisTick_ = false;
     bool decidedSinceStart_ = false;
+    // The name on its way ended this tick: a decision that waited for it
+    // goes at once.
+    bool flightEnded_ = false;
+    // A listening name given up showed after all.
+    bool lateListeningName_ = false;
+    bool decideAgainDue_ = false;
+    bool otherAccount_ = false;
+    bool quickTextsGivenBack_ = false;
     bool winamp2Seen_ = false;  // a Winamp 2 title was read since start-up
     // Off: the ticks since the watch was switched off have looked whether
     // the listening name may show, and put the plain name back if so.

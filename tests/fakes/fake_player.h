@@ -56,9 +56,13 @@ public:
     SendOutcome outcome = SendOutcome::sent;  // what every call answers
     LeftBehind leftBehind = LeftBehind::no;  // what a look at the start-up name answers
     int leftBehindLooks = 0;
-    bool sentNameShows = true;  // what a look for the name sent answers
-    int confirmationLooks = 0;
-    int quickTextGivenBack = 0;
+    // A call answered "sent" puts a name on its way; the next look ends it
+    // as this says (underWay: it stays on its way).
+    FlightNews::What flightEnds = FlightNews::What::shown;
+    bool onItsWay = false;
+    std::vector<FlightNews> news;  // told first, one a look, whatever is on its way
+    int follows = 0;
+    int everyQuickTextGivenBack = 0;
 
     SendOutcome changeName() override { return record("changeName"); }
     SendOutcome changeNameBack() override { return record("changeNameBack"); }
@@ -66,19 +70,32 @@ public:
         ++leftBehindLooks;
         return leftBehind;
     }
-    bool nameSentShows() override {
-        ++confirmationLooks;
-        return sentNameShows;
+    FlightNews followNameOnItsWay() override {
+        ++follows;
+        if (!news.empty()) {
+            FlightNews told = news.front();
+            news.erase(news.begin());
+            return told;
+        }
+        if (!onItsWay) return {};
+        if (flightEnds == FlightNews::What::underWay) return {FlightNews::What::underWay};
+        onItsWay = false;
+        return {flightEnds, lastPlain, L"name", std::chrono::seconds{10}};
     }
-    void giveBackQuickText() override { ++quickTextGivenBack; }
+    void giveBackEveryQuickText() override { ++everyQuickTextGivenBack; }
     std::vector<std::string> take() { return std::exchange(calls, {}); }
 
 private:
     SendOutcome record(const char* name) {
         calls.emplace_back(name);
         if (during) during();
+        if (followsNameOnItsWay(outcome)) {
+            onItsWay = true;
+            lastPlain = std::string_view(name) == "changeNameBack";
+        }
         return outcome;
     }
+    bool lastPlain = false;
 };
 
 }  // namespace sonarel::testing

@@ -66,6 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeRegistry registry;
     NameSwitch names(settings, messenger, windows, registry, BringToFrontLimit{5, std::chrono::milliseconds(50)});
     while (!in.empty()) {
+        // The name on its way, if any, is followed: its keys read, lost or unread.
+        if (in.byte() % 3 == 0) {
+            windows.keysFate = static_cast<KeysFate>(in.byte() % 3);
+            names.followNameOnItsWay();
+        }
         randomise(in, settings, messenger, windows);
         randomise(in, registry);
         windows.log.clear();
@@ -87,7 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // A key is pressed only after this call stored its own command.
         if (!names.commandText() && (pressed || stored)) std::abort();
-        if (pressed && (!stored || !marked(registry, messenger.signinName))) std::abort();
+        // The entry stays lent while the keys may be read; keys that cannot
+        // be read any more give it back at once.
+        bool lent = pressed && names.nameOnItsWay();
+        if (lent && (!stored || !marked(registry, messenger.signinName))) std::abort();
+        if (pressed && !lent && windows.keysFate == KeysFate::unread) std::abort();
         // Written only by the attempt that goes on to press the keys.
         if (!pressed && !registry.writes.empty() && outcome != SendOutcome::notStored) std::abort();
         if ((outcome == SendOutcome::sent) != (pressed && !windows.refusesKeys)) std::abort();

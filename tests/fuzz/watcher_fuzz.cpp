@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Watcher watcher(settings, windows, names);
     const wchar_t* endings[] = {L"", L" [Stopped]", L" [Paused]", L"Stopped", L"x"};
     while (!in.empty()) {
-        switch (in.byte() % 8) {
+        switch (in.byte() % 9) {
             case 0: windows.open(playerClass::winamp2, in.byte() & 1 ? 0x80000100 : 0x100); break;
             case 1: windows.close(playerClass::winamp2); break;
             case 2: windows.open(playerClass::winamp3, 0x200); break;
@@ -26,10 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 5: windows.winamp3Text = in.text(30); break;
             case 6: settings.WriteSetting(keys::onOff, in.byte() & 1 ? L"1" : L"0"); break;
             case 7: windows.winamp2ClosesBeforeRead = in.byte() & 1; break;
+            case 8: watcher.decideAgain(); break;
         }
-        names.outcome = static_cast<SendOutcome>(in.byte() % (static_cast<int>(SendOutcome::fullScreenInFront) + 1));
+        names.outcome = static_cast<SendOutcome>(in.byte() % (static_cast<int>(SendOutcome::retryNotDue) + 1));
         names.leftBehind = static_cast<LeftBehind>(in.byte() % 3);
-        names.sentNameShows = in.byte() & 1;
+        names.flightEnds = static_cast<FlightNews::What>(in.byte() % (static_cast<int>(FlightNews::What::otherAccount) + 1));
         names.calls.clear();
         watcher.pollTick();
         // At most the reader's decision and the restore step's; a retry only

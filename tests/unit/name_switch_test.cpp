@@ -28,6 +28,11 @@ protected:
 
     // A conversation of the user's with a contact is in front.
     void conversationInFront(WindowHandle window) { windows.foreground = window; }
+    // The host sends the name: it shows, and the next look ends the send.
+    static FlightNews::What shows(NameSwitch& switcher, FakeMessenger& user, const std::wstring& name) {
+        user.friendlyName = name;
+        return switcher.followNameOnItsWay().what;
+    }
     std::optional<std::wstring> message() const {
         auto value = registry.value(kPath, L"Message");
         if (!value) return std::nullopt;
@@ -52,8 +57,8 @@ TEST_F(NameSwitchTest, TheKeysGoToTheCommandConversationWhateverIsInFront) {
         EXPECT_EQ(screen.foreground, front);
         EXPECT_TRUE(messenger.openedWith.empty());
 
+        EXPECT_EQ(shows(switcher, messenger, kListening.substr(6)), FlightNews::What::shown) << front;
         screen.refusesKeys = true;  // the window system takes fewer keys
-        messenger.friendlyName = kListening.substr(6);
         EXPECT_EQ(switcher.changeNameBack(), SendOutcome::keysRefused);
     }
 }
@@ -66,14 +71,21 @@ TEST_F(NameSwitchTest, RecordedCommandConversationIsBroughtToFrontPressedAndHidd
     // The first match is used; a window whose contact cannot be read is skipped.
     EXPECT_EQ(windows.log, (std::vector<std::string>{"press in 7", "hide 7"}));
     EXPECT_TRUE(messenger.openedWith.empty());
-    // While the conversation in front has not read those keys, the next
-    // switch touches nothing; the hide still waiting runs before it begins.
+    // While the conversation has not read those keys, the next switch
+    // touches nothing, though the plain name shows already; the hide still
+    // waiting runs before the next send begins.
     messenger.friendlyName = L"Ann";
     windows.log.clear();
-    windows.keysUnread = true;
-    EXPECT_EQ(names.changeName(), SendOutcome::lastKeysUnread);
+    windows.keysFate = KeysFate::unread;
+    EXPECT_EQ(names.followNameOnItsWay().what, FlightNews::What::underWay);
+    EXPECT_EQ(names.changeName(), SendOutcome::otherNameOnItsWay);
     EXPECT_TRUE(windows.log.empty());
     EXPECT_EQ(message(), L"/name Ann");
+    windows.keysFate = KeysFate::read;
+    EXPECT_EQ(names.followNameOnItsWay().what, FlightNews::What::shown);
+    windows.keysUnread = true;  // the window system still waits for other keys
+    EXPECT_EQ(names.changeName(), SendOutcome::lastKeysUnread);
+    EXPECT_TRUE(windows.log.empty());
     windows.keysUnread = false;
     EXPECT_EQ(names.changeName(), SendOutcome::sent);
     EXPECT_EQ(windows.log, (std::vector<std::string>{"finish hides", "press in 7", "hide 7"}));
@@ -168,6 +180,7 @@ TEST_F(NameSwitchTest, OnlyTheCommandComposedInTheCallIsStoredAndSent) {
         settings.WriteSetting(L"CurrentName", L"1");
     }
     messenger.friendlyName = std::wstring(L"Ann I'm listening to: (!WAT)\0junk", 33);
+    EXPECT_EQ(names.followNameOnItsWay().what, FlightNews::What::shown) << "the name counts up to its NUL";
     EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
     EXPECT_EQ(message(), L"/name Ann") << "the name counts up to its NUL";
 }
@@ -346,9 +359,10 @@ TEST_F(NameSwitchTest, TheReplacedNameIsRememberedAndGivenBackExactly) {
         if (step.sent) {
             auto path = quickTextKeyPath(messenger.signinName);
             EXPECT_EQ(std::get<std::wstring>(*registry.value(*path, L"Message")), L"/name " + *step.sent) << step.what;
-            EXPECT_FALSE(names.nameSentShows()) << step.what;
-            messenger.friendlyName = *step.sent;  // as the host makes it
-            EXPECT_TRUE(names.nameSentShows()) << step.what;
+            auto news = names.followNameOnItsWay().what;
+            if (news == FlightNews::What::otherAccount) news = names.followNameOnItsWay().what;
+            EXPECT_EQ(news, FlightNews::What::underWay) << step.what;
+            EXPECT_EQ(shows(names, messenger, *step.sent), FlightNews::What::shown) << step.what;
         }
         auto record = readNameRecord(settings, messenger.signinName);
         EXPECT_EQ(record ? std::optional(record->plainName) : std::nullopt, step.recordedPlain) << step.what;
@@ -369,8 +383,7 @@ TEST_F(NameSwitchTest, AListeningNameWhoseRecordCannotBeWrittenIsNotSent) {
 
     settings.refused.clear();
     EXPECT_EQ(names.changeName(), SendOutcome::sent);
-    messenger.friendlyName = kListening.substr(6);
-    EXPECT_TRUE(names.nameSentShows());
+    EXPECT_EQ(shows(names, messenger, kListening.substr(6)), FlightNews::What::shown);
     const NameRecord whole{signin, L"Ann", kListening.substr(6)};
     EXPECT_EQ(readNameRecord(settings, signin), whole);
     settings.WriteSetting(L"CurrentTag", L"now playing");
@@ -411,63 +424,106 @@ TEST_F(NameSwitchTest, WhatShowsAlreadyAndWhatIsEmptyIsNotSent) {
     EXPECT_EQ(names.changeNameBack(), SendOutcome::plainNameEmpty) << "current-name mode, nothing before the tag";
 }
 
-// Until the name sent shows, it may still land: what shows now does not
-// settle another decision, and only a plain name seen after the last
-// listening send ends the record's claim.
-TEST_F(NameSwitchTest, ANameInFlightIsNotTakenForSettled) {
+// One name on its way at a time: a decision for it joins it, any other
+// waits, and what shows is read only once it is through. A name that did
+// not show waits 10 s, then 60 s, then 5 minutes, whichever decision asks
+// for it; another name goes at once. Keys that never arrived cost no wait.
+TEST_F(NameSwitchTest, OneNameOnItsWayAtATime) {
+    using What = FlightNews::What;
+    using std::chrono::seconds;
+    WatchClock::time_point now{};
+    NameSwitch timed{settings, messenger, windows, registry, {}, [&] { return now; }};
+    auto look = [&] {
+        now += seconds(1);
+        return timed.followNameOnItsWay();
+    };
+    auto unconfirmed = [&] {
+        look();
+        look();
+        return look();
+    };
     const std::wstring listening = kListening.substr(6);
-    EXPECT_EQ(names.changeName(), SendOutcome::sent);  // shows "Ann" still: in flight
-    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent) << "the plain name shows, but the listening one may land";
-    EXPECT_TRUE(readNameRecord(settings, L"ann@example.test")) << "not cleared by a name seen before it";
-    messenger.friendlyName = listening;  // the listening name lands late
-    EXPECT_FALSE(names.nameSentShows());
-    EXPECT_EQ(names.changeName(), SendOutcome::sent) << "the plain name is on its way: the song's name again";
-    EXPECT_TRUE(names.nameSentShows()) << "and what shows is what was sent last";
-    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
-    messenger.friendlyName = L"Ann";
-    EXPECT_TRUE(names.nameSentShows());
-    EXPECT_FALSE(readNameRecord(settings, L"ann@example.test")) << "a plain name confirmed ends it";
-    EXPECT_EQ(names.changeNameBack(), SendOutcome::alreadyShows);
+    const std::wstring signin = L"ann@example.test";
 
-    // A new tag during a song that the messenger refuses: the listening name
-    // still showing stays the plug-in's, neither grown nor left behind.
-    EXPECT_EQ(names.changeName(), SendOutcome::sent);
-    messenger.friendlyName = listening;
-    EXPECT_TRUE(names.nameSentShows());
-    settings.WriteSetting(L"CurrentTag", L"on www.radio.test");
-    const std::wstring refused = L"/name Ann on www.radio.test (!WAT)";
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        EXPECT_EQ(names.changeName(), SendOutcome::sent) << attempt;
-        EXPECT_EQ(message(), refused) << attempt;
-        EXPECT_FALSE(names.nameSentShows()) << attempt;
-    }
-    EXPECT_EQ(names.changeNameBack(), SendOutcome::sent);
+    EXPECT_EQ(timed.changeName(), SendOutcome::sent);
+    EXPECT_EQ(timed.changeNameBack(), SendOutcome::otherNameOnItsWay) << "\"Ann\" shows, but the listening name may land";
+    EXPECT_EQ(timed.changeName(), SendOutcome::onItsWay);
+    EXPECT_EQ(message(), kListening);
+    FlightNews given = unconfirmed();
+    EXPECT_EQ(given.what, What::unconfirmed);
+    EXPECT_EQ(given.name, listening);
+    EXPECT_EQ(given.nextTry, seconds(10));
+    EXPECT_EQ(message(), std::nullopt) << "the quick text given back";
+    EXPECT_EQ(timed.changeName(), SendOutcome::retryNotDue);
+    EXPECT_EQ(timed.changeNameBack(), SendOutcome::alreadyShows) << "read now that nothing is on its way";
+    EXPECT_TRUE(readNameRecord(settings, signin)) << "a listening name given up may still land: the claim stays";
+    messenger.friendlyName = listening;  // it lands late
+    EXPECT_EQ(look().what, What::shownLate);
+    EXPECT_EQ(timed.changeNameBack(), SendOutcome::sent);
     EXPECT_EQ(message(), L"/name Ann");
+    EXPECT_EQ(look().what, What::underWay);
+    EXPECT_EQ(shows(timed, messenger, L"Ann"), What::shown);
+    EXPECT_FALSE(readNameRecord(settings, signin)) << "a plain name confirmed ends the claim";
+
+    // A tag the messenger refuses: the same name waits longer each time.
+    settings.WriteSetting(L"CurrentTag", L"on www.radio.test");
+    std::vector<long long> waits;
+    for (int send = 0; send < 4; ++send) {
+        ASSERT_EQ(timed.changeName(), SendOutcome::sent) << send;
+        FlightNews news = unconfirmed();
+        ASSERT_EQ(news.what, What::unconfirmed) << send;
+        waits.push_back(news.nextTry.count());
+        now += news.nextTry - seconds(1);
+        EXPECT_EQ(timed.changeName(), SendOutcome::retryNotDue) << send;
+        EXPECT_EQ(timed.changeNameBack(), SendOutcome::alreadyShows) << send;
+        now += seconds(1);
+    }
+    EXPECT_EQ(waits, (std::vector<long long>{10, 60, 300, 300}));
+    settings.WriteSetting(L"CurrentTag", L"now playing");
+    EXPECT_EQ(timed.changeName(), SendOutcome::sent) << "another name goes at once";
+
+    // Keys that never reached the conversation: sent again at once.
+    windows.keysFate = KeysFate::lost;
+    EXPECT_EQ(look().what, What::lost);
+    EXPECT_EQ(message(), std::nullopt);
+    EXPECT_EQ(timed.changeName(), SendOutcome::sent);
+    // Keys taken only in part may still be read: nothing else goes until
+    // they are, and then the send counts as lost.
+    EXPECT_EQ(look().what, What::lost);
+    windows.refusesKeys = true;
+    windows.keysFate = KeysFate::unread;
+    EXPECT_EQ(timed.changeName(), SendOutcome::keysRefused);
+    EXPECT_EQ(timed.changeNameBack(), SendOutcome::otherNameOnItsWay);
+    EXPECT_EQ(look().what, What::underWay);
+    EXPECT_EQ(message(), L"/name Ann now playing (!WAT)") << "lent while its keys may be read";
+    windows.keysFate = KeysFate::read;
+    EXPECT_EQ(look().what, What::lost);
+    EXPECT_EQ(message(), std::nullopt);
 }
 
 // The hot key's entry is the user's: it is kept before the first write and
-// given back exactly once the name shows, unless the user wrote to it since.
+// given back exactly once the send is over, unless the user wrote to it
+// since. A text the plug-in did not write is the user's, whatever it says.
 TEST_F(NameSwitchTest, TheUsersQuickTextIsKeptAndGivenBack) {
     using Value = FakeRegistry::Value;
+    using What = FlightNews::What;
     const RegistryValue odd{3, {1, 2, 3}};
     struct Case {
         const char* what;
         std::optional<Value> message, autoSend;
         std::function<void(FakeRegistry&)> meanwhile;  // after the send, before the name shows
-        SendOutcome outcome;
         std::optional<Value> messageAfter, autoSendAfter;
     };
     auto nothing = [](FakeRegistry&) {};
     const Case cases[] = {
-        {"no entry: removed again", std::nullopt, std::nullopt, nothing, SendOutcome::sent, std::nullopt,
-         std::nullopt},
-        {"the user's text", Value(L"brb, 5 min"), Value(0), nothing, SendOutcome::sent, Value(L"brb, 5 min"), Value(0)},
-        {"a value of another type", Value(odd), Value(7), nothing, SendOutcome::sent, Value(odd), Value(7)},
+        {"no entry: removed again", std::nullopt, std::nullopt, nothing, std::nullopt, std::nullopt},
+        {"the user's text", Value(L"brb, 5 min"), Value(0), nothing, Value(L"brb, 5 min"), Value(0)},
+        {"a value of another type", Value(odd), Value(7), nothing, Value(odd), Value(7)},
         {"the user writes a text meanwhile: it stays", Value(L"hi"), std::nullopt,
-         [](FakeRegistry& r) { r.values[{kPath, L"Message"}] = std::wstring(L"see you"); }, SendOutcome::sent,
-         Value(L"see you"), Value(1)},
-        {"an earlier version's command is not the user's", Value(L"/name Ann (!WAT)"), Value(1), nothing,
-         SendOutcome::sent, std::nullopt, Value(1)},
+         [](FakeRegistry& r) { r.values[{kPath, L"Message"}] = std::wstring(L"see you"); }, Value(L"see you"),
+         Value(1)},
+        {"a text of the user's that begins with \"/name \" is the user's", Value(L"/name Ann - in a meeting"),
+         Value(1), nothing, Value(L"/name Ann - in a meeting"), Value(1)},
     };
     for (const Case& c : cases) {
         FakeRegistry store;
@@ -477,33 +533,68 @@ TEST_F(NameSwitchTest, TheUsersQuickTextIsKeptAndGivenBack) {
         FakeMessenger user;
         user.recorded = {{7, L"Debug.Window"}};
         NameSwitch switcher{kept, user, windows, store};
-        EXPECT_EQ(switcher.changeName(), c.outcome) << c.what;
+        EXPECT_EQ(switcher.changeName(), SendOutcome::sent) << c.what;
         EXPECT_EQ(store.value(kPath, L"Message"), Value(kListening)) << c.what;
         c.meanwhile(store);
-        switcher.giveBackQuickText();  // a send given up gives it back too
+        EXPECT_EQ(shows(switcher, user, kListening.substr(6)), What::shown) << c.what;
         EXPECT_EQ(store.value(kPath, L"Message"), c.messageAfter) << c.what;
         EXPECT_EQ(store.value(kPath, L"AutoSend"), c.autoSendAfter) << c.what;
         EXPECT_FALSE(kept.holds(keptQuickTextKey(L"ann@example.test"))) << c.what;
     }
-    // Twice borrowed before it is given back: the user's text, not the
-    // plug-in's first command, comes back.
-    FakeRegistry store;
-    store.values[{kPath, L"Message"}] = std::wstring(L"brb");
+}
+
+// A write that fails, or a process that ends, between the two writes or
+// after them, still ends with the user's text on Alt+0.
+TEST_F(NameSwitchTest, TheUsersQuickTextSurvivesFailedWritesAndEndedProcesses) {
+    using What = FlightNews::What;
+    const std::wstring signin = L"ann@example.test";
+    registry.values[{kPath, L"Message"}] = std::wstring(L"brb");
+    // The give-back fails: tried again on the next looks, never lost.
     EXPECT_EQ(names.changeName(), SendOutcome::sent);
-    messenger.friendlyName = L"Ann (x)";  // the user renamed meanwhile; the name sent never showed
-    NameSwitch again{settings, messenger, windows, store};
-    EXPECT_EQ(again.changeName(), SendOutcome::sent);
-    EXPECT_EQ(again.changeNameBack(), SendOutcome::sent);
-    messenger.friendlyName = L"Ann (x)";
-    EXPECT_TRUE(again.nameSentShows());
-    EXPECT_EQ(store.value(kPath, L"Message"), Value(L"brb"));
-    // An entry that cannot be read cannot be kept: nothing is written over it.
-    FakeRegistry locked;
-    locked.values[{kPath, L"Message"}] = std::wstring(L"mine");
-    locked.unreadable = {L"Message"};
-    NameSwitch refused{settings, messenger, windows, locked};
-    EXPECT_EQ(refused.changeName(), SendOutcome::quickTextNotKept);
-    EXPECT_TRUE(locked.writes.empty());
+    registry.unwritable = {L"Message"};
+    EXPECT_EQ(shows(names, messenger, kListening.substr(6)), What::shown);
+    EXPECT_EQ(message(), kListening);
+    EXPECT_EQ(names.followNameOnItsWay().what, What::nothing);
+    registry.unwritable.clear();
+    EXPECT_EQ(names.followNameOnItsWay().what, What::nothing);
+    EXPECT_EQ(message(), L"brb");
+    // The command cannot be written: the user's text stays, and so does the loan's claim on nothing.
+    registry.unwritable = {L"Message"};
+    EXPECT_EQ(names.changeNameBack(), SendOutcome::notStored);
+    EXPECT_EQ(message(), L"brb");
+    EXPECT_FALSE(settings.holds(keptQuickTextKey(signin)));
+    registry.unwritable.clear();
+
+    // A process that ended: before its write, and after it.
+    for (bool written : {false, true}) {
+        KeptQuickText loan{textValue(L"brb"), std::nullopt, L"/name Ann"};
+        settings.WriteSetting(keptQuickTextKey(signin), encodeKeptQuickText(loan));
+        registry.values[{kPath, L"Message"}] = std::wstring(written ? L"/name Ann" : L"brb");
+        NameSwitch started{settings, messenger, windows, registry};
+        started.giveBackEveryQuickText();
+        EXPECT_EQ(message(), L"brb") << written;
+        EXPECT_FALSE(settings.holds(keptQuickTextKey(signin))) << written;
+    }
+}
+
+// Another account signs in: the one that left gets its quick text back at
+// once, and its name on its way is no longer followed.
+TEST_F(NameSwitchTest, AnAccountThatLeavesGetsItsQuickTextBack) {
+    using What = FlightNews::What;
+    registry.values[{kPath, L"Message"}] = std::wstring(L"brb");
+    EXPECT_EQ(names.followNameOnItsWay().what, What::nothing);
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);
+    EXPECT_EQ(message(), kListening);
+    messenger.signinName = L"";  // signed out: nothing to compare yet
+    EXPECT_EQ(names.followNameOnItsWay().what, What::underWay);
+    messenger.signinName = L"bob@example.test";
+    messenger.friendlyName = L"Bob";
+    FlightNews news = names.followNameOnItsWay();
+    EXPECT_EQ(news.what, What::otherAccount);
+    EXPECT_EQ(news.name, kListening.substr(6));
+    EXPECT_EQ(message(), L"brb");
+    EXPECT_FALSE(names.nameOnItsWay());
+    EXPECT_EQ(names.followNameOnItsWay().what, What::nothing);
 }
 
 TEST_F(NameSwitchTest, ListeningNameLeftBehindTable) {

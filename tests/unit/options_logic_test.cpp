@@ -25,6 +25,7 @@ public:
         values_[std::wstring(key)] = value;
     }
     void RemoveSetting(std::wstring_view key) override { values_.erase(std::wstring(key)); }
+    std::vector<std::wstring> ListSettings(std::wstring_view) const override { return {}; }
 
     mutable std::vector<std::wstring> reads;
     std::vector<std::pair<std::wstring, std::wstring>> writes;

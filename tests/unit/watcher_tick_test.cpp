@@ -211,6 +211,44 @@ TEST_F(TickTest, OffPutsThePlainNameBackAndOnAgainShowsTheSong) {
     EXPECT_EQ(state.winamp2Showing, L"0");
 }
 
+// New choices saved, or a name given up that shows after all: the next tick
+// decides again as if the title had just changed, and with no song playing
+// puts the plain name (which sends nothing where it shows already).
+TEST_F(TickTest, DecidingAgainActsAsANewTitle) {
+    struct Case {
+        const char* what;
+        std::function<void(FakePlayerWindows&)> player;
+        const wchar_t* onOff;
+        Calls calls;
+    };
+    const Case cases[] = {
+        {"a song plays", [](FakePlayerWindows& w) { w.open(playerClass::winamp2); w.winamp2Text = L"Song"; }, L"1",
+         {kSwitch}},
+        {"paused", [](FakePlayerWindows& w) { w.open(playerClass::winamp2); w.winamp2Text = L"Song [Paused]"; }, L"1",
+         {kRestore}},
+        {"Winamp 3 plays", [](FakePlayerWindows& w) { w.open(playerClass::winamp3); w.winamp3Text = L"Song"; }, L"1",
+         {kSwitch}},
+        {"no player", [](FakePlayerWindows&) {}, L"1", {kRestore}},
+        {"the watch off, nothing showing", [](FakePlayerWindows& w) { w.open(playerClass::winamp2); w.winamp2Text = L"Song"; },
+         L"0", {}},
+    };
+    for (const Case& c : cases) {
+        FakePlayerWindows player;
+        c.player(player);
+        RecordingSwitcher recorder;
+        settings.WriteSetting(keys::onOff, c.onOff);
+        Watcher w(settings, player, recorder);
+        w.pollTick();
+        w.pollTick();
+        recorder.take();
+        w.decideAgain();
+        w.pollTick();
+        EXPECT_EQ(recorder.take(), c.calls) << c.what;
+        w.pollTick();
+        EXPECT_TRUE(recorder.take().empty()) << c.what << ": once";
+    }
+}
+
 // A process that ended while a song played may have left the listening
 // name behind: when no song plays by the second tick, it is put back.
 TEST_F(TickTest, RepairAtStartTable) {
@@ -255,8 +293,9 @@ TEST_F(TickTest, RepairAtStartTable) {
             EXPECT_EQ(recorder.take(), c.ticks[i]) << c.what << ", tick " << i + 1;
         }
         EXPECT_EQ(recorder.leftBehindLooks, c.looks) << c.what;
-        // A process that ended while it held the user's quick text gives it back at the first look.
-        EXPECT_EQ(recorder.quickTextGivenBack, c.looks > 0 ? 1 : 0) << c.what;
+        // A process that ended while it held a user's quick text gives it back
+        // at the first tick, whatever the ticks decide.
+        EXPECT_EQ(recorder.everyQuickTextGivenBack, 1) << c.what;
     }
 }
 
@@ -271,7 +310,8 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
                                   SendOutcome::userTyping, SendOutcome::keyHeld,
                                   SendOutcome::mouseButtonHeld, SendOutcome::menuOpen,
                                   SendOutcome::windowMovedOrSized, SendOutcome::mouseCaptured,
-                                  SendOutcome::fullScreenInFront};
+                                  SendOutcome::fullScreenInFront, SendOutcome::otherNameOnItsWay,
+                                  SendOutcome::retryNotDue};
     for (SendOutcome outcome : unsent) {
         RecordingSwitcher recorder;
         FakePlayerWindows player;
@@ -287,7 +327,7 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
         EXPECT_EQ(recorder.take(), (Calls{kSwitch, kSwitch, kSwitch})) << static_cast<int>(outcome);
         EXPECT_FALSE(w.pending());
     }
-    for (SendOutcome done : {SendOutcome::sent, SendOutcome::alreadyShows, SendOutcome::noModeChosen,
+    for (SendOutcome done : {SendOutcome::sent, SendOutcome::onItsWay, SendOutcome::alreadyShows, SendOutcome::noModeChosen,
                              SendOutcome::notListeningNameEmpty, SendOutcome::plainNameEmpty}) {
         names.outcome = done;
         windows.open(playerClass::winamp3);
@@ -300,6 +340,7 @@ TEST_F(TickTest, EveryUnsentOutcomeKeepsTheDecisionPending) {
 }
 
 TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
+    using What = FlightNews::What;
     windows.open(playerClass::winamp2);
     names.outcome = SendOutcome::notInFront;
     auto tickAfter = [&](int seconds, const wchar_t* title = nullptr) {
@@ -394,72 +435,67 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
              for (int i = 0; i < 6; ++i) tickAfter(1);
          },
          {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
-        {"sent: the name is looked for, not sent again",
+        {"sent: followed while it is on its way, not sent again",
          [&] {
              names.outcome = SendOutcome::sent;
-             names.sentNameShows = false;
+             names.flightEnds = What::underWay;
              tickAfter(1, L"Seventh");
              tickAfter(1);
              tickAfter(1);
          },
          {kSwitch}},
-        {"not shown by the third tick: given up, the quick text given back, tried again 10 s later",
+        {"given up as unconfirmed: the decision goes again at once, and waits while its name's wait holds",
          [&] {
+             names.flightEnds = What::unconfirmed;
+             names.outcome = SendOutcome::retryNotDue;
              tickAfter(1);
-             EXPECT_EQ(names.quickTextGivenBack, 1);
-             tickAfter(9);
-             ASSERT_TRUE(names.take().empty());
              tickAfter(1);
-             names.sentNameShows = true;
+             tickAfter(1);
+         },
+         {kSwitch, kSwitch, kSwitch}},
+        {"due again: sent, and once it shows, done",
+         [&] {
+             names.outcome = SendOutcome::sent;
+             names.flightEnds = What::shown;
+             tickAfter(1);
              tickAfter(1);
              tickAfter(1);
          },
          {kSwitch}},
-        {"lost sends count as failures: the fifth slows it",
+        {"a decision that waits for another name on its way goes the tick that name is through",
          [&] {
-             names.sentNameShows = false;
-             tickAfter(61, L"Eighth");  // a minute after the last name that did not show
-             for (int i = 0; i < 3; ++i) tickAfter(1);  // the third loses it
-             names.outcome = SendOutcome::keysRefused;
-             tickAfter(10);                             // tried again, refused
-             for (int i = 0; i < 3; ++i) tickAfter(1);  // three refusals more: five failures
+             names.flightEnds = What::underWay;
+             tickAfter(61, L"Eighth");  // on its way
+             names.outcome = SendOutcome::otherNameOnItsWay;
+             tickAfter(1, L"Eighth [Paused]");
+             tickAfter(1);  // not asked again while the first is on its way
+             names.flightEnds = What::shown;
+             names.outcome = SendOutcome::sent;
              tickAfter(1);
+         },
+         {kSwitch, kRestore, kRestore}},
+        {"lost keys count as failures: the fifth slows it",
+         [&] {
+             names.flightEnds = What::lost;
+             tickAfter(61, L"Ninth");
+             for (int i = 0; i < 5; ++i) tickAfter(1);  // each loss sends again at once, but the fifth
          },
          {kSwitch, kSwitch, kSwitch, kSwitch, kSwitch}},
         {"a decision that first waits is sent once the user stops",
          [&] {
+             names.flightEnds = What::shown;
              names.outcome = SendOutcome::userTyping;
-             tickAfter(1, L"Fifth");
+             tickAfter(10, L"Tenth");
              tickAfter(1);
              names.outcome = SendOutcome::sent;
              tickAfter(1);
              tickAfter(1);
          },
          {kSwitch, kSwitch, kSwitch}},
-        {"a name that never shows: tried again after 10 s, 60 s, then every 5 minutes",
-         [&] {
-             names.sentNameShows = false;
-             tickAfter(61, L"Ninth");
-             for (int wait : {10, 60, 300, 300}) {
-                 for (int i = 0; i < 3; ++i) tickAfter(1);  // given up
-                 tickAfter(wait - 1);
-                 ASSERT_TRUE(names.take() == Calls{kSwitch}) << wait;
-                 tickAfter(1);
-             }
-         },
-         {kSwitch}},
-        {"one that shows before its next try is not sent again",
-         [&] {
-             for (int i = 0; i < 3; ++i) tickAfter(1);
-             names.sentNameShows = true;
-             tickAfter(5);
-             tickAfter(300);
-         },
-         {}},
         {"while names go unconfirmed, five a minute: the latest decision goes when the minute allows",
          [&] {
-             names.sentNameShows = false;
-             tickAfter(1, L"Tenth");  // the first of five within the minute after the last one unconfirmed
+             names.flightEnds = What::unconfirmed;
+             tickAfter(61, L"Eleventh");  // the first of five within the minute after the next one unconfirmed
              for (const wchar_t* title : {L"A [Paused]", L"A", L"B [Paused]", L"B", L"C [Paused]", L"C"})
                  tickAfter(2, title);
          },
@@ -473,21 +509,32 @@ TEST_F(TickTest, PendingDecisionIsReplacedBoundedAndDropped) {
          {kSwitch}},
         {"a whole minute of names that show lifts the limit",
          [&] {
-             names.sentNameShows = true;
+             names.flightEnds = What::shown;
              tickAfter(61);
              for (const wchar_t* title : {L"D [Paused]", L"D", L"E [Paused]", L"E", L"F [Paused]", L"F"})
                  tickAfter(2, title);
          },
          {kRestore, kSwitch, kRestore, kSwitch, kRestore, kSwitch}},
-        {"every pause refused, each resume showing only because nothing changed: five a minute",
+        {"every pause refused, each resume showing: five a minute",
          [&] {
              tickAfter(61);
              for (const wchar_t* title : {L"J", L"K", L"L", L"M"}) {
+                 names.flightEnds = What::shown;  // the resume before it showed
                  tickAfter(2, (std::wstring(title) + L" [Paused]").c_str());
-                 names.sentNameShows = false;  // the pause is refused
+                 names.flightEnds = What::unconfirmed;  // the pause is refused
                  tickAfter(2, title);
-                 names.sentNameShows = true;  // the resume's name was showing all along
              }
+         },
+         {kRestore, kSwitch, kRestore, kSwitch, kRestore}},
+        {"however long an attempt takes, each unconfirmed end counts: pause and play every second",
+         [&] {
+             names.flightEnds = What::shown;
+             tickAfter(61);  // the latest decision goes, and shows
+             tickAfter(61);
+             ASSERT_EQ(names.take(), Calls{kSwitch});
+             names.flightEnds = What::unconfirmed;
+             for (int second = 0; second < 60; ++second)
+                 tickAfter(1, second % 2 ? L"N" : L"N [Paused]");
          },
          {kRestore, kSwitch, kRestore, kSwitch, kRestore}},
     };
@@ -509,26 +556,42 @@ TEST_F(TickTest, TraceLinesFollowDecisionsAndAttempts) {
         names.outcome = outcome;
         traced.pollTick();
     };
+    using What = FlightNews::What;
+    const std::wstring listening = L"Ann I'm listening to: (!WAT)";
     tick(SendOutcome::userTyping);
     tick(SendOutcome::userTyping);
     tick(SendOutcome::keyHeld);
+    names.flightEnds = What::underWay;
     tick(SendOutcome::sent);
-    names.sentNameShows = false;
-    tick(SendOutcome::sent);
-    tick(SendOutcome::sent);
-    tick(SendOutcome::sent);  // lost: tried again in 10 s
-    names.sentNameShows = true;
-    tick(SendOutcome::sent);
+    tick(SendOutcome::sent);  // on its way: nothing to say
+    names.news = {{What::unconfirmed, false, listening, std::chrono::seconds{60}}};
+    tick(SendOutcome::retryNotDue);
+    tick(SendOutcome::retryNotDue);  // the same wait: no line
+    names.news = {{What::shownLate, false, listening}};
+    tick(SendOutcome::alreadyShows);
     windows.winamp2Text = L"Song [Stopped]";
     tick(SendOutcome::notInFront);
+    names.news = {{What::lost, true, L"Ann"}};
+    tick(SendOutcome::otherNameOnItsWay);
+    names.news = {{What::otherAccount}};
+    tick(SendOutcome::alreadyShows);
     EXPECT_EQ(lines, (std::vector<std::wstring>{
                          L"Sonarel: switch to the listening name\n",
                          L"Sonarel: listening name waits: the user is typing\n",
                          L"Sonarel: listening name waits: a key is held down\n",
                          L"Sonarel: listening name sent\n",
-                         L"Sonarel: listening name not confirmed; next try in 10 s\n",
+                         L"Sonarel: listening name \"Ann I'm listening to: (!WAT)\" not confirmed; next try in 60 s\n",
+                         L"Sonarel: listening name waits: it did not show when last sent; its next try is not due\n",
+                         L"Sonarel: \"Ann I'm listening to: (!WAT)\", given up, shows after all\n",
+                         L"Sonarel: switch to the listening name\n",
+                         L"Sonarel: listening name already shows\n",
                          L"Sonarel: switch to the plain name\n",
                          L"Sonarel: plain name pending: the conversation could not come to the front\n",
+                         L"Sonarel: plain name \"Ann\": its keys did not reach the command conversation; pressed again\n",
+                         L"Sonarel: plain name waits: another name is on its way\n",
+                         L"Sonarel: another account signed in: the name is decided afresh\n",
+                         L"Sonarel: switch to the plain name\n",
+                         L"Sonarel: plain name already shows\n",
                      }));
 }
 

@@ -44,7 +44,18 @@ bool DirectChain::openCommandConversation(const std::wstring& title) {
     player.show(title);
     long long sent = host.sentCount();
     tick();
-    return waitUntil([&] { return imWindows->count() == 1 && host.sentCount() > sent && pendingOneShots() == 0; }, 5s);
+    if (!waitUntil([&] { return imWindows->count() == 1 && host.sentCount() > sent && pendingOneShots() == 0; }, 5s))
+        return false;
+    return settle();
+}
+
+// A tick that finds the name showing ends its send.
+bool DirectChain::settle() {
+    for (int ticks = 0; ticks < 5 && form.nameOnItsWay(); ++ticks) {
+        tick();
+        pumpMessagesFor(20ms);
+    }
+    return !form.nameOnItsWay();
 }
 
 std::vector<HWND> DirectChain::commandConversations() const {

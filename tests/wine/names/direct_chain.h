@@ -30,8 +30,8 @@ public:
         return counted(names_.changeNameBack());
     }
     LeftBehind listeningNameLeftBehind() override { return names_.listeningNameLeftBehind(); }
-    bool nameSentShows() override { return names_.nameSentShows(); }
-    void giveBackQuickText() override { names_.giveBackQuickText(); }
+    FlightNews followNameOnItsWay() override { return names_.followNameOnItsWay(); }
+    void giveBackEveryQuickText() override { names_.giveBackEveryQuickText(); }
     long long calls() const { return switches + restores; }
     long long switches = 0;
     long long restores = 0;
@@ -61,6 +61,8 @@ public:
     // it is recorded, the switch was sent through it and it is hidden again:
     // from then on every call sends.
     bool openCommandConversation(const std::wstring& title);
+    // Ticks until the name on its way is through: shown, or given up.
+    bool settle();
     // The open conversations with the command contact.
     std::vector<HWND> commandConversations() const;
     std::wstring quickTextPath() const { return standin::quickTextPath(messenger.signinName()); }
@@ -77,7 +79,12 @@ public:
     frmSendText form{settings, imWindows};
     CountingNames names{form};
     Win32PlayerWindows playerWindows;
-    Watcher watcher{settings, playerWindows, names, WatchClock::now, writeDebugTrace};
+    // The decisions the watcher took, as its trace tells them.
+    long long decisions = 0;
+    Watcher watcher{settings, playerWindows, names, WatchClock::now, [this](std::wstring_view line) {
+                        if (line.starts_with(L"Sonarel: switch to the")) ++decisions;
+                        writeDebugTrace(line);
+                    }};
 };
 
 }  // namespace sonarel::testing
