@@ -365,11 +365,8 @@ private:
     }
 
     // The keys taken out in bob's conversation count as lost, and the plain
-    // name is pressed again soon. A try put off (a "next try" in the trace)
-    // may then meet the limit of five names a minute that the earlier parts
-    // reached, and wait for up to the minute.
+    // name is pressed again on the next tick.
     static constexpr unsigned contactMessageFollowsMs = 8000;
-    static constexpr unsigned putOffMs = 60000;
 
     // The user has written to a contact and stopped; as the plug-in's keys go
     // out, a message from that contact arrives, and the messenger brings the
@@ -387,13 +384,8 @@ private:
         timeline_.print(L"demo     ", L"the user has written \"" + draft +
                                           L"\" to bob@example.test; a message from bob will arrive as the keys go out");
         DWORD paused = GetTickCount();
-        size_t traced = trace_.lines().size();
         step("pause2", L"(paused: bob's message brings his conversation forward before the keys are read)", plain(),
              contactMessageFollowsMs);
-        auto lines = trace_.lines();
-        bool heldBack = std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(std::min(traced, lines.size())),
-                                    lines.end(), [](const std::string& line) { return tellsOfTrouble(line); });
-        if (heldBack) timeline_.waitFor(plain(), putOffMs);
         bool followed = plain()();
         DWORD took = GetTickCount() - paused;
         bool arrived = messenger_.messagesFromContacts() == 1;
@@ -404,8 +396,7 @@ private:
                   std::to_wstring(keysThere) + L" key(s) of the plug-in in bob's conversation; bob got " +
                   std::to_wstring(messenger_.messagesToContacts().size()) + L" message(s), the draft \"" +
                   messenger_.draft(bob) + L"\"; the plain name " +
-                  (followed ? seconds(took) + L" after the pause" : std::wstring(L"did NOT follow")) +
-                  (heldBack ? L" (the try put off, as the trace tells)" : L""));
+                  (followed ? seconds(took) + L" after the pause" : std::wstring(L"did NOT follow")));
         messenger_.closeConversation(bob);
     }
 
