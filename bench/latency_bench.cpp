@@ -294,18 +294,19 @@ std::optional<double> measureFocusMoved(unsigned& seed) {
     return untouched ? ms : std::nullopt;
 }
 
-// Another program's hook swallows the plug-in's keys on their way: from
-// when they went out until the user's window, a document of another
-// program, has the keyboard again. Half the time the user types a key at
-// some moment meanwhile, which must reach the document.
+// Another program's hook swallows the plug-in's keys on their way, once:
+// from when they went out until the user's program has the keyboard again
+// (if only until they are pressed again). Half the time the user types a
+// key at some moment meanwhile, which must reach that program once all is
+// done, none the hidden conversation.
 std::optional<double> measureKeysSwallowed(unsigned& seed, bool userTypes) {
     Run run(seed);
-    StandInPlayer desk;
     run.chain.player.show(L"1. Song A - Winamp");
-    desk.run("work");
+    UsersProgram program;
+    program.bringToFront();
     run.chain.startPlugin();
     if (!waitUntil([&] { return run.chain.messenger.friendlyName() == kListeningName; }, 5s) ||
-        !waitUntil([&] { return desk.reply("desk") == "ok keys=0 front=document"; }, 3s))
+        !waitUntil([&] { return GetForegroundWindow() == program.window(); }, 3s))
         return std::nullopt;
     standin::WindowsAnswers answers(L"SonarelPL.dll", standin::pictures::keysSwallowed());
     waitForInputQuiet();
@@ -313,6 +314,7 @@ std::optional<double> measureKeysSwallowed(unsigned& seed, bool userTypes) {
     run.chain.player.show(L"1. Song A - Winamp [Stopped]");
     if (!waitUntil([&] { return standin::WindowsAnswers::batchesTaken() > taken; }, 5s)) return std::nullopt;
     const DWORD swallowed = standin::WindowsAnswers::lastBatchTakenAt();
+    answers.show(standin::pictures::windows10Active());
     int typed = 0;
     if (userTypes) {
         seed = seed * 1103515245u + 12345u;
@@ -321,9 +323,13 @@ std::optional<double> measureKeysSwallowed(unsigned& seed, bool userTypes) {
         typeKey('A');
         typed = 1;
     }
-    const std::string back = "ok keys=" + std::to_string(typed) + " front=document";
-    if (!waitUntil([&] { return desk.reply("desk") == back; }, 5s)) return std::nullopt;
-    return double(GetTickCount() - swallowed);
+    if (!waitUntil([&] { return program.activatedSince(swallowed).has_value(); }, 5s)) return std::nullopt;
+    const double back = double(*program.activatedSince(swallowed) - swallowed);
+    bool settled = waitUntil([&] {
+        return run.chain.messenger.friendlyName() == kPlainName && GetForegroundWindow() == program.window() &&
+               program.keys() == typed;
+    }, 5s);
+    return settled ? std::optional<double>(back) : std::nullopt;
 }
 
 // A one-minute screen saver: the user counts as away after 15 s. The player

@@ -156,17 +156,14 @@ bool KeyReadWatch::watch(HWND window, ULONG_PTR mark, DWORD stamp) {
     batchStamp = stamp;
     batchMark = mark;
     arrived = readThere = lostOnTheWay = lastKeyTaken = false;
-    {
-        std::lock_guard<SlimLock> hold(keptLock);
-        kept.clear();
-    }
-    keeping = true;
+    keeping = true;  // with the user's keys still kept from the batch before
     return hook(thread);
 }
 
+// Moving to another thread ends nothing else of the watch.
 bool KeyReadWatch::hook(DWORD thread) {
     if (hook_ && thread_ == thread) return true;
-    stop();
+    if (hook_) UnhookWindowsHookEx(std::exchange(hook_, nullptr));
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, messageTaken, nullptr, thread);
     thread_ = thread;
     return hook_ != nullptr;
@@ -184,6 +181,8 @@ bool KeyReadWatch::markAfter(HWND window) {
 }
 
 bool KeyReadWatch::markTaken() const { return !markAwaited; }
+
+ULONG_PTR KeyReadWatch::batch() const { return batchMark; }
 
 // What the watch saw stays when it ends.
 BatchSeen KeyReadWatch::seen(ULONG_PTR mark) const {

@@ -32,9 +32,12 @@ public:
     KeyReadWatch& operator=(const KeyReadWatch&) = delete;
 
     // Watches the conversation's thread for the batch of this mark, stamped
-    // `stamp`, and keeps the user's keys it takes for the conversation.
+    // `stamp`, and keeps the user's keys it takes for the conversation,
+    // with those kept from the batch before and not given back yet.
     // False when the thread cannot be watched: one of another process.
     bool watch(HWND conversation, ULONG_PTR mark, DWORD stamp);
+    // The mark of the batch watched last.
+    ULONG_PTR batch() const;
     // What it saw of the batch of this mark, also once it ended; nothing of
     // another.
     BatchSeen seen(ULONG_PTR mark) const;

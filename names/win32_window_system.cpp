@@ -278,7 +278,10 @@ BOOL CALLBACK collectTopLevel(HWND window, LPARAM list) noexcept {
 // window that had it before the switch, or else where Alt+Tab would go, or
 // else the shell's window.
 HWND windowToReactivate(HWND hidden, HWND previous) {
-    if (previous && previous != hidden && IsWindow(previous) && IsWindowVisible(previous)) return previous;
+    // The desktop window has the foreground only while nobody has it, as
+    // while an activation passes from one window to another.
+    bool usersWindow = previous && previous != hidden && previous != GetDesktopWindow();
+    if (usersWindow && IsWindow(previous) && IsWindowVisible(previous)) return previous;
     std::vector<TopLevelWindow> zOrder;
     EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&zOrder));
     if (auto choice = altTabChoice(zOrder, fromHandle(hidden))) return toHandle(*choice);
@@ -347,17 +350,23 @@ BatchFate fateOf(KeyBatch& batch) {
 }
 
 // The user's keys that the hidden conversation would have swallowed go
-// where the keyboard is, once it has left the conversation: the window
-// system may pass the activation on a little later. Until then the keys
-// the user types are kept too; none goes back into the conversation.
-void giveBackUsersKeys(HWND hidden, DWORD since) {
+// where the keyboard went, once it is there (the window system may pass
+// the activation on a little later, and by way of another window): to the
+// window handed the keyboard, or else to any but the conversation. Until
+// then the keys the user types are kept too; none goes back into the
+// conversation. A batch pressed meanwhile keeps them on, and gives them
+// back after it.
+void giveBackUsersKeys(HWND hidden, HWND handedTo, DWORD since, ULONG_PTR batch) {
+    if (keyReads.batch() != batch) return;
     HWND front = GetForegroundWindow();
-    bool left = front && front != hidden;
+    bool there = handedTo ? front == handedTo : front && front != hidden;
     bool waiting = GetTickCount() - since < keysReadFallbackMs;
-    if (!left && waiting && runOnceAfter(keysReadPollMs, [hidden, since] { giveBackUsersKeys(hidden, since); }))
+    if (!there && waiting && runOnceAfter(keysReadPollMs, [hidden, handedTo, since, batch] {
+            giveBackUsersKeys(hidden, handedTo, since, batch);
+        }))
         return;
     std::vector<INPUT> keys = keyReads.stopKeeping();
-    if (left && !keys.empty()) SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    if (front && front != hidden && !keys.empty()) SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
 // Whether the user typed or clicked since then: a window in front then is
@@ -374,9 +383,9 @@ void handBack(HWND hidden, HWND previous, bool hadTheKeyboard, DWORD hiddenAt) {
     HWND front = GetForegroundWindow();
     bool another = front && front != hidden && front != GetDesktopWindow();
     bool chosenByTheUser = another && (!hadTheKeyboard || userActedSince(hiddenAt));
-    if (!chosenByTheUser)
-        if (HWND next = windowToReactivate(hidden, previous)) SetForegroundWindow(next);
-    giveBackUsersKeys(hidden, GetTickCount());
+    HWND handedTo = nullptr;
+    if (!chosenByTheUser && (handedTo = windowToReactivate(hidden, previous))) SetForegroundWindow(handedTo);
+    giveBackUsersKeys(hidden, handedTo, GetTickCount(), keyReads.batch());
 }
 
 // The hide last posted, until it took effect (the window hidden, or gone),

@@ -160,11 +160,11 @@ public:
         typingInTheNotes();
         draftInTheUsersConversation();
         lockedForeground();
+        contactsMessageAsTheKeysGoOut();
         refusedName();
         usersQuickTextKept();
         stopAfterTheRefusedName();
         lockedSession();
-        contactsMessageAsTheKeysGoOut();
         step("close2", L"(closed: the plain name stays)", plain(), 2500);
         player_.command("quit", 3000);
         timeline_.waitFor(never, 300);
