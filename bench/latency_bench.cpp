@@ -39,7 +39,7 @@ struct Situation {
 enum Index {
     firstSong, nextSong, pause, resume, stop, close, stopAfterClosed,
     foregroundLocked, typingStopped, fullScreenLeft, watchOff, repairAtStart, backFromAway, draftInFront, lostHotKey,
-    busyConversation, sessionUnlocked, situations
+    busyConversation, sessionUnlocked, focusMoved, keysSwallowed, screenSaver, situations
 };
 
 class Run {
@@ -272,6 +272,102 @@ std::optional<double> measureSessionUnlocked(unsigned& seed) {
         L"/name Ann");
 }
 
+// A contact's message arrives as the keys go out, and the messenger brings
+// that contact's conversation, which holds the user's draft, forward before
+// its thread reads them: until the plain name shows, which counts only when
+// no key of ours reached that conversation and the contact got nothing.
+std::optional<double> measureFocusMoved(unsigned& seed) {
+    Run run(seed);
+    auto& messenger = run.chain.messenger;
+    run.chain.player.show(L"");
+    run.chain.startPlugin();
+    run.settle([&] { run.chain.player.show(L"1. Song A - Winamp"); }, kListeningCommand);
+    HWND bob = messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    waitUntil([&] { return messenger.inputBoxHasFocus(bob); }, 2s);
+    typeText(L"see you at");
+    waitForInputQuiet();
+    messenger.messageFromContactWhenCommandComesForward(bob);
+    std::optional<double> ms = run.measure([&] { run.chain.player.show(L"1. Song A - Winamp [Paused]"); }, L"/name Ann", 10s);
+    bool untouched = messenger.messagesFromContacts() == 1 && messenger.hotKeyKeysInUserConversations() == 0 &&
+                     messenger.messagesToContacts().empty() && messenger.draft(bob) == L"see you at";
+    return untouched ? ms : std::nullopt;
+}
+
+// Another program's hook swallows the plug-in's keys on their way, once:
+// from when they went out until the user's program has the keyboard again
+// (if only until they are pressed again). Half the time the user types a
+// key at some moment meanwhile, which must reach that program once all is
+// done, none the hidden conversation.
+std::optional<double> measureKeysSwallowed(unsigned& seed, bool userTypes) {
+    Run run(seed);
+    run.chain.player.show(L"1. Song A - Winamp");
+    UsersProgram program;
+    program.bringToFront();
+    run.chain.startPlugin();
+    if (!waitUntil([&] { return run.chain.messenger.friendlyName() == kListeningName; }, 5s) ||
+        !waitUntil([&] { return GetForegroundWindow() == program.window(); }, 3s))
+        return std::nullopt;
+    standin::WindowsAnswers answers(L"SonarelPL.dll", standin::pictures::keysSwallowed());
+    waitForInputQuiet();
+    const int taken = standin::WindowsAnswers::batchesTaken();
+    run.chain.player.show(L"1. Song A - Winamp [Stopped]");
+    if (!waitUntil([&] { return standin::WindowsAnswers::batchesTaken() > taken; }, 5s)) return std::nullopt;
+    const DWORD swallowed = standin::WindowsAnswers::lastBatchTakenAt();
+    answers.show(standin::pictures::windows10Active());
+    int typed = 0;
+    if (userTypes) {
+        seed = seed * 1103515245u + 12345u;
+        const DWORD at = (seed >> 8) % 2000;
+        waitUntil([&] { return GetTickCount() - swallowed >= at; }, 3s);
+        typeKey('A');
+        typed = 1;
+    }
+    if (!waitUntil([&] { return program.activatedSince(swallowed).has_value(); }, 5s)) return std::nullopt;
+    const double back = double(*program.activatedSince(swallowed) - swallowed);
+    bool settled = waitUntil([&] {
+        return run.chain.messenger.friendlyName() == kPlainName && GetForegroundWindow() == program.window() &&
+               program.keys() == typed;
+    }, 5s);
+    return settled ? std::optional<double>(back) : std::nullopt;
+}
+
+// A one-minute screen saver: the user counts as away after 15 s. The player
+// changes songs 5 s after the user's last input (the name follows), then
+// 16 s and 25 s after it; the plug-in's input events from 15 s on are
+// counted, until the user comes back at 35 s and the plain name follows.
+std::optional<double> measureScreenSaver(unsigned& seed) {
+    std::optional<double> injected;
+    onNewApartmentThread([&] {
+        InjectedInputCounter counter;
+        Run run(seed);
+        run.chain.startPlugin();
+        standin::WindowsAnswers answers(L"SonarelPL.dll", standin::pictures::screenSaverAfter(60));
+        auto& player = run.chain.player;
+        run.settle([&] { player.show(L"1. Song A - Winamp"); }, kListeningCommand);
+        waitForInputQuiet();
+        typeKey(VK_SHIFT);
+        const DWORD lastKey = GetTickCount();
+        runUntil(lastKey, 5000);
+        size_t before = run.sends();
+        player.show(L"2. Song B - Winamp");
+        bool followed = waitUntil([&] { return run.sends() > before; }, 5s);
+        runUntil(lastKey, 15000);
+        long from = counter.events();
+        runUntil(lastKey, 16000);
+        player.show(L"3. Song C - Winamp");
+        runUntil(lastKey, 25000);
+        player.show(L"3. Song C - Winamp [Stopped]");
+        runUntil(lastKey, 35000);
+        long after = counter.events() - from;
+        before = run.sends();
+        typeKey(VK_SHIFT);
+        bool back = waitUntil([&] { return run.sends() > before; }, 5s);
+        if (followed && back && counter.hooked()) injected = double(after);
+    });
+    return injected;
+}
+
 }  // namespace
 
 void benchmarkLatency(int repetitions) {
@@ -297,6 +393,12 @@ void benchmarkLatency(int repetitions) {
          "windows (a count)",
          0, {}},
         {"the session unlocked, until the name shows", 2 * oneTickMs + 100, {}},
+        {"the focus moved to the user's conversation before the keys are read, until the name shows (no key "
+         "there, nothing to the contact)",
+         8000, {}},
+        {"keys swallowed on their way, until the user's window is back in front (no key of the user's lost)", 2500,
+         {}},
+        {"a one-minute screen saver: input injected after 15 s of idleness (a count)", 0, {}},
     };
     unsigned seed = 20261207;
     int extraSends = 0, wrongSends = 0;
@@ -336,7 +438,10 @@ void benchmarkLatency(int repetitions) {
         onNewApartmentThread([&] { record(all[lostHotKey], measureLostHotKey(seed)); });
         onNewApartmentThread([&] { record(all[busyConversation], measureBusyConversation(seed)); });
         onNewApartmentThread([&] { record(all[sessionUnlocked], measureSessionUnlocked(seed)); });
+        onNewApartmentThread([&] { record(all[focusMoved], measureFocusMoved(seed)); });
+        onNewApartmentThread([&] { record(all[keysSwallowed], measureKeysSwallowed(seed, r % 2 == 1)); });
     }
+    record(all[screenSaver], measureScreenSaver(seed));
 
     AwayCount away = measureTheUserAway(seed, all[backFromAway]);
 

@@ -1,13 +1,23 @@
 #include "names/desktop_rules.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <limits>
 
 namespace sonarel {
 
 std::uint32_t millisecondsSince(TickCount stamp, TickCount now) {
-    auto elapsed = static_cast<std::int32_t>(now - stamp);
-    return elapsed < 0 ? 0 : static_cast<std::uint32_t>(elapsed);
+    std::uint32_t age = now - stamp;
+    if (static_cast<std::int32_t>(age) >= 0) return age;
+    std::uint32_t ahead = stamp - now;
+    return ahead <= furthestFutureStampMs ? 0 : age;
+}
+
+std::uint32_t awayAfter(const LockTimeouts& timeouts) {
+    std::uint64_t away = longestAwayAfterMs;
+    for (auto seconds : {timeouts.screenSaverSeconds, timeouts.inactivityLimitSeconds})
+        if (seconds && *seconds > 0) away = std::min<std::uint64_t>(away, std::uint64_t{*seconds} * 1000 / 4);
+    return static_cast<std::uint32_t>(away);
 }
 
 void UserInputClock::noteOwnInput(TickCount stamp, TickCount arrivedBy) {
@@ -67,20 +77,40 @@ SessionFacts sessionFacts(std::span<const std::byte> info, std::optional<Windows
     return facts;
 }
 
-bool shellSaysFullScreen(std::int32_t state) {
+FrontKind frontKind(std::wstring_view windowClass, bool desktopWindow) {
+    if (desktopWindow || windowClass == L"Progman" || windowClass == L"WorkerW") return FrontKind::desktop;
+    for (std::wstring_view shell : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"Windows.UI.Core.CoreWindow"})
+        if (windowClass == shell) return FrontKind::shell;
+    return FrontKind::program;
+}
+
+bool shellSaysFullScreen(std::int32_t state, FrontKind front) {
     auto shell = static_cast<ShellState>(state);
-    return shell == ShellState::busy || shell == ShellState::gameFullScreen || shell == ShellState::presentation;
+    if (shell == ShellState::busy) return front == FrontKind::program;
+    return shell == ShellState::gameFullScreen || shell == ShellState::presentation;
+}
+
+bool shellOpenInFront(std::int32_t state, FrontKind front) {
+    return static_cast<ShellState>(state) == ShellState::app && front == FrontKind::shell;
+}
+
+bool inputOnAnotherDesktop(bool inputDesktopRefused, std::optional<std::wstring_view> messengers,
+                           std::optional<std::wstring_view> taking) {
+    if (inputDesktopRefused) return true;
+    if (!messengers || !taking) return false;
+    return !std::equal(messengers->begin(), messengers->end(), taking->begin(), taking->end(),
+                       [](wchar_t a, wchar_t b) { return std::towupper(a) == std::towupper(b); });
 }
 
 UserActivity userActivity(const DesktopFacts& facts) {
-    bool idleLong = facts.sinceUserInput && *facts.sinceUserInput >= awayAfterMs;
+    bool idleLong = facts.sinceUserInput && *facts.sinceUserInput >= facts.awayAfterMs;
     if (idleLong || facts.sessionLocked || facts.sessionNotActive || facts.otherDesktopTakesInput ||
         facts.shellSaysNotPresent)
         return UserActivity::away;
     if (facts.sinceUserInput && *facts.sinceUserInput < quietBeforeKeysMs) return UserActivity::typing;
     if (facts.modifierHeld) return UserActivity::keyHeld;
     if (facts.mouseButtonHeld) return UserActivity::mouseButtonHeld;
-    if (facts.frontInMenu || facts.frontInPopupMenu) return UserActivity::menuOpen;
+    if (facts.frontInMenu || facts.frontInPopupMenu || facts.shellSurfaceOpen) return UserActivity::menuOpen;
     if (facts.frontMovingOrSizing) return UserActivity::movingOrSizing;
     if (facts.frontCapturesMouse) return UserActivity::mouseCaptured;
     return UserActivity::idle;
@@ -147,6 +177,28 @@ bool pressKeys(const std::vector<KeyEvent>& batch, const KeySender& send) {
     if (taken >= batch.size()) return true;
     if (auto releases = releasesAfterPartialInput(batch, taken); !releases.empty()) send(releases);
     return false;
+}
+
+// In the order of what settles a batch soonest. A batch taken in part may
+// still be read in part for a while, but never asked for the name. After
+// the fallback time, a thread that answers has taken what reached it; when
+// nothing did, the keys were swallowed on their way. Another window in
+// front has the keyboard, so the conversation can no longer read them, and
+// after the longest wait they count as lost; unless the conversation
+// stopped answering, which holds them, and whose ghost Windows shows in
+// its place.
+BatchFate batchFate(const BatchFacts& facts) {
+    if (facts.windowGone || facts.seen.lostOnTheWay) return BatchFate::lost;
+    std::uint32_t waited = facts.now - facts.pressedAt;
+    bool early = waited < keysReadFallbackMs;
+    if (facts.partial) return early ? BatchFate::unread : BatchFate::lost;
+    if (facts.seen.readThere) return BatchFate::read;
+    if (!facts.watched) return early ? BatchFate::unread : BatchFate::read;
+    if (facts.otherWindowInFront() && !facts.hung()) return BatchFate::lost;
+    if (early) return BatchFate::unread;
+    if (!facts.seen.arrived && facts.answersWithNothingArrived()) return BatchFate::lost;
+    if (waited < keysReadLongestWaitMs || facts.hung()) return BatchFate::unread;
+    return BatchFate::lost;
 }
 
 }  // namespace sonarel

@@ -6,8 +6,8 @@
 namespace sonarel {
 namespace {
 
-// After the hide of the newly opened conversation (50 ms), so that the
-// send brings it to the front afresh.
+// After the hide of the newly opened conversation, which runs at once, so
+// that the send brings it to the front afresh.
 constexpr unsigned conversationReadyDelayMs = 100;
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "common/one_shot_timer.h"
 #include "common/win32.h"
 #include "names/desktop_rules.h"
+#include "names/key_read_watch.h"
 
 namespace sonarel {
 namespace {
@@ -24,56 +25,14 @@ namespace {
 HWND toHandle(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(window)); }
 WindowHandle fromHandle(HWND window) { return static_cast<WindowHandle>(reinterpret_cast<UINT_PTR>(window)); }
 
-// Injected keys are delivered from the message queue, to whichever window
-// has the focus when they are taken from it. A window hidden before its
-// thread has read them would pass the focus, and the keys with it, to
-// another window, so the hide waits until the conversation's thread has
-// read the last of them. Where that cannot be watched, it waits this long.
-constexpr DWORD keysReadFallbackMs = 2000;
+// While the keys may be unread the hide is looked at often at first, and
+// less often once a messenger is slow to read them.
 constexpr unsigned keysReadPollMs = 10;
 constexpr unsigned keysReadSlowPollMs = 250;
-constexpr DWORD keysReadLongestWaitMs = 30000;
-
-// The plug-in's own keys carry this mark, which tells them from the user's.
-constexpr ULONG_PTR ownKeyMark = 0x536E726C;
-
-// Sees the conversation's thread take the plug-in's Alt-up from its queue:
-// the last of its keys, read when nothing can carry them elsewhere. The
-// host runs inside the messenger's process, so the conversation's thread
-// is a thread of this process, and a hook on that thread alone needs no
-// DLL of its own (hMod null). A global or low-level hook would see the key
-// as it enters the queue, which is too early.
-class KeyReadWatch {
-public:
-    // Watches the thread of the window; false when it cannot.
-    bool watch(HWND window) {
-        stop();
-        read_ = false;
-        DWORD process = 0;
-        DWORD thread = GetWindowThreadProcessId(window, &process);
-        if (!thread || process != GetCurrentProcessId()) return false;
-        hook_ = SetWindowsHookExW(WH_GETMESSAGE, seen, nullptr, thread);
-        return hook_ != nullptr;
-    }
-    bool watching() const { return hook_ != nullptr; }
-    bool read() const { return read_; }
-    void stop() {
-        if (hook_) UnhookWindowsHookEx(std::exchange(hook_, nullptr));
-    }
-
-private:
-    static LRESULT CALLBACK seen(int code, WPARAM removal, LPARAM message) {
-        // Below HC_ACTION the message is only passed on, unread.
-        const auto* msg = code == HC_ACTION ? reinterpret_cast<const MSG*>(message) : nullptr;
-        bool altUp = msg && (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP);
-        if (altUp && (removal & PM_REMOVE) && msg->wParam == VK_MENU &&
-            static_cast<ULONG_PTR>(GetMessageExtraInfo()) == ownKeyMark)
-            read_ = true;
-        return CallNextHookEx(nullptr, code, removal, message);
-    }
-    static inline std::atomic<bool> read_{false};
-    HHOOK hook_ = nullptr;
-};
+// How far the window system's clock may run ahead of this process's.
+constexpr DWORD ownClockAheadMs = 16;
+// How long a thread is given to answer when asked whether it does.
+constexpr UINT threadAnswerMs = 50;
 
 KeyReadWatch keyReads;
 
@@ -89,24 +48,41 @@ std::optional<std::uint32_t> readSinceUserInput() {
     return inputClock.sinceUserInput(last.dwTime, GetTickCount());
 }
 
-// Each event carries the stamp of its batch, so that the window system's
-// last-input time tells our input from the user's. A window system that
-// stamps input as it arrives (Wine does) gives it a tick of the call.
-// The user's input since the last reading is read first: our own stamp
-// would hide it.
-UINT sendOwnInput(INPUT* inputs, UINT count) {
-    readSinceUserInput();
+// The stamp of a batch of our own input; 0 asks the window system for its own.
+DWORD ownStamp() {
     DWORD stamp = GetTickCount();
-    if (stamp == 0) stamp = 1;  // 0 asks the window system for its own stamp
+    return stamp ? stamp : 1;
+}
+
+// When our input has arrived, by the latest. A window system that stamps
+// input as it arrives stamps it by its own clock, which may run a tick or
+// so ahead of this process's: the stamp it shows right after the call,
+// when only that little later, is our input's.
+DWORD arrivedBy() {
+    DWORD now = GetTickCount();
+    LASTINPUTINFO last{};
+    last.cbSize = sizeof(last);
+    bool littleLater = GetLastInputInfo(&last) && static_cast<LONG>(last.dwTime - now) > 0 &&
+                       last.dwTime - now <= ownClockAheadMs;
+    return littleLater ? last.dwTime : now;
+}
+
+// Each event carries the stamp of its batch, so that the window system's
+// last-input time tells our input from the user's, and each key our mark.
+// A window system that stamps input as it arrives (Wine does) gives it a
+// tick of the call. The user's input since the last reading is read first:
+// our own stamp would hide it.
+UINT sendOwnInput(INPUT* inputs, UINT count, DWORD stamp, ULONG_PTR mark) {
+    readSinceUserInput();
     for (UINT i = 0; i < count; ++i) {
         if (inputs[i].type == INPUT_KEYBOARD) {
             inputs[i].ki.time = stamp;
-            inputs[i].ki.dwExtraInfo = ownKeyMark;
+            inputs[i].ki.dwExtraInfo = mark;
         }
         if (inputs[i].type == INPUT_MOUSE) inputs[i].mi.time = stamp;
     }
     UINT sent = SendInput(count, inputs, sizeof(INPUT));
-    inputClock.noteOwnInput(stamp, GetTickCount());
+    inputClock.noteOwnInput(stamp, arrivedBy());
     return sent;
 }
 
@@ -173,6 +149,7 @@ struct SessionInfoEx {
         SessionInfoLevel1 level1;
     } data;
 };
+static_assert(sizeof(SessionInfoEx) == 232, "WTSINFOEXW as Windows gives it to a 32-bit program");
 static_assert(offsetof(SessionInfoEx, data) == sessionIdOffset);
 static_assert(offsetof(SessionInfoEx, data.level1.sessionState) == sessionStateOffset);
 static_assert(offsetof(SessionInfoEx, data.level1.sessionFlags) == sessionFlagsOffset);
@@ -199,8 +176,9 @@ std::optional<std::wstring> desktopName(HDESK desktop) {
 }
 
 // Locked, disconnected, switched out, or the input on another desktop (the
-// secure desktop of a log-on or elevation prompt). What cannot be read
-// counts as present, so that the name never waits for good.
+// secure desktop of a log-on or elevation prompt, or another a desktop
+// switcher shows). What cannot be read counts as present, so that the name
+// never waits for good.
 void readSession(DesktopFacts& facts) {
     LPWSTR buffer = nullptr;
     DWORD bytes = 0;
@@ -213,22 +191,48 @@ void readSession(DesktopFacts& facts) {
         facts.sessionNotActive = session.notActive;
     }
     UniqueDesktop input(OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
-    if (!input) {
-        facts.otherDesktopTakesInput = GetLastError() == ERROR_ACCESS_DENIED;
-        return;
+    bool refused = !input && GetLastError() == ERROR_ACCESS_DENIED;
+    std::optional<std::wstring> messengers, taking;
+    if (input) {
+        messengers = desktopName(GetThreadDesktop(GetCurrentThreadId()));
+        taking = desktopName(input.get());
     }
-    // Input on a desktop of its own (a log-on or elevation prompt, or one a
-    // desktop switcher made) does not reach the messenger's windows.
-    auto ours = desktopName(GetThreadDesktop(GetCurrentThreadId()));
-    auto taking = desktopName(input.get());
-    if (ours && taking) facts.otherDesktopTakesInput = _wcsicmp(ours->c_str(), taking->c_str()) != 0;
+    facts.otherDesktopTakesInput = inputOnAnotherDesktop(refused, messengers, taking);
+}
+
+// The time-outs that injected input would put off: the screen saver's while
+// it is on, and the machine's inactivity limit (a policy of Windows 8 and
+// later, kept in the 64-bit view of the registry).
+LockTimeouts lockTimeouts() {
+    LockTimeouts timeouts;
+    BOOL active = FALSE;
+    int seconds = 0;
+    if (SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0) && active &&
+        SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0) && seconds > 0)
+        timeouts.screenSaverSeconds = static_cast<std::uint32_t>(seconds);
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS)
+        return timeouts;
+    UniqueRegKey policies(raw);
+    DWORD limit = 0, type = 0, size = sizeof(limit);
+    if (RegQueryValueExW(policies.get(), L"InactivityTimeoutSecs", nullptr, &type, reinterpret_cast<BYTE*>(&limit),
+                         &size) == ERROR_SUCCESS &&
+        type == REG_DWORD && size == sizeof(limit) && limit > 0)
+        timeouts.inactivityLimitSeconds = limit;
+    return timeouts;
+}
+
+// The desktop and the shell's windows are no program in full screen; a
+// window not known is taken for a program.
+FrontKind frontKindOf(HWND window) {
+    if (!window) return FrontKind::program;
+    return frontKind(classOf(window), window == GetDesktopWindow() || window == GetShellWindow());
 }
 
 FrontWindowFacts frontWindowFacts(HWND window) {
     FrontWindowFacts facts;
-    std::wstring name = classOf(window);
-    facts.desktopOrShell = window == GetDesktopWindow() || window == GetShellWindow() || name == L"Progman" ||
-                           name == L"WorkerW";
+    facts.desktopOrShell = frontKindOf(window) != FrontKind::program;
     facts.maximisedWithCaption = IsZoomed(window) && (GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
     RECT area{};
     MONITORINFO monitor{};
@@ -274,7 +278,10 @@ BOOL CALLBACK collectTopLevel(HWND window, LPARAM list) noexcept {
 // window that had it before the switch, or else where Alt+Tab would go, or
 // else the shell's window.
 HWND windowToReactivate(HWND hidden, HWND previous) {
-    if (previous && previous != hidden && IsWindow(previous) && IsWindowVisible(previous)) return previous;
+    // The desktop window has the foreground only while nobody has it, as
+    // while an activation passes from one window to another.
+    bool usersWindow = previous && previous != hidden && previous != GetDesktopWindow();
+    if (usersWindow && IsWindow(previous) && IsWindowVisible(previous)) return previous;
     std::vector<TopLevelWindow> zOrder;
     EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&zOrder));
     if (auto choice = altTabChoice(zOrder, fromHandle(hidden))) return toHandle(*choice);
@@ -290,49 +297,166 @@ void runOnce(const std::shared_ptr<std::function<void()>>& action) {
     run();
 }
 
-// Where the hide stands with the keys pressed before it.
-enum class KeysAfterPress {
-    mayBeUnread,  // the hide waits
-    read,         // read, or taken for read where that cannot be watched: the hide runs
-    lost,         // gone elsewhere, or the window is gone: the hide runs
-    givenUp,      // unread for too long: the watch ends, and the window stays
+bool answers(HWND window) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, threadAnswerMs, &ignored) != 0;
+}
+
+// Asked twice: a thread that answers the first question goes on to take
+// what waits in its queue before it answers the second.
+bool answersWithNothingArrived(HWND window, ULONG_PTR mark) {
+    return answers(window) && answers(window) && !keyReads.seen(mark).arrived;
+}
+
+}  // namespace
+
+// The last batch pressed: shared by lastKeys and the hide that waits for it.
+struct KeyBatch {
+    HWND window = nullptr;
+    ULONG_PTR mark = 0;
+    DWORD pressedAt = 0;
+    bool partial = false;
+    bool watched = false;
+    std::optional<BatchFate> fate;  // once known, for good
 };
 
-// The keys are read once the conversation's thread has read them; lost
-// once another window took the foreground while the conversation still
-// answers, or the window is gone.
-// Without a watch they count as read after the fallback time. With one,
-// the hide never hands the keyboard on while they may be unread; after the
-// longest wait the watch ends and the window is left as it is.
-KeysAfterPress keysAfterPress(HWND window, DWORD pressedAt) {
-    if (keyReads.read()) return KeysAfterPress::read;
-    if (!IsWindow(window)) return KeysAfterPress::lost;
-    DWORD waited = GetTickCount() - pressedAt;
-    if (waited < keysReadFallbackMs) return KeysAfterPress::mayBeUnread;
-    if (!keyReads.watching()) return KeysAfterPress::read;
-    // A conversation that stopped answering is shown by a ghost window in
-    // front, and still holds the keys: the wait goes on.
-    if (GetForegroundWindow() != window && !IsHungAppWindow(window)) return KeysAfterPress::lost;
-    return waited < keysReadLongestWaitMs ? KeysAfterPress::mayBeUnread : KeysAfterPress::givenUp;
+namespace {
+
+// Cheap while the watch settles it; the window system is asked only where
+// the answer matters, and whether the conversation stopped answering at
+// most once.
+BatchFate fateOf(KeyBatch& batch) {
+    if (batch.fate) return *batch.fate;
+    std::optional<bool> hung;
+    BatchFacts facts{keyReads.seen(batch.mark),
+                     !IsWindow(batch.window),
+                     batch.partial,
+                     batch.watched,
+                     batch.pressedAt,
+                     GetTickCount(),
+                     [&] {
+                         HWND front = GetForegroundWindow();
+                         return front && front != batch.window;
+                     },
+                     [&] { return answersWithNothingArrived(batch.window, batch.mark); },
+                     [&] {
+                         // A window that is gone answers no more than a hung one.
+                         if (!hung) hung = !IsWindow(batch.window) || IsHungAppWindow(batch.window);
+                         return *hung;
+                     }};
+    BatchFate fate = batchFate(facts);
+    if (fate != BatchFate::unread) batch.fate = fate;
+    return fate;
 }
 
-// Ends the watch: the hide runs, unless the keys were given up on.
-void endKeyWatch(const std::shared_ptr<std::function<void()>>& action, KeysAfterPress keys) {
-    keyReads.stop();
-    if (keys == KeysAfterPress::givenUp) *action = nullptr;
-    runOnce(action);
-}
-
-// A messenger that stops answering may leave the keys unread for long:
-// the watch then looks less often.
-void afterKeysRead(HWND window, std::shared_ptr<std::function<void()>> action, DWORD pressedAt) {
-    if (!action || !*action) return;
-    KeysAfterPress keys = keysAfterPress(window, pressedAt);
-    unsigned poll = GetTickCount() - pressedAt < keysReadFallbackMs ? keysReadPollMs : keysReadSlowPollMs;
-    if (keys == KeysAfterPress::mayBeUnread &&
-        runOnceAfter(poll, [window, action, pressedAt] { afterKeysRead(window, action, pressedAt); }))
+// The user's keys that the hidden conversation would have swallowed go
+// where the keyboard went, once it is there (the window system may pass
+// the activation on a little later, and by way of another window): to the
+// window handed the keyboard, or else to any but the conversation. Until
+// then the keys the user types are kept too; none goes back into the
+// conversation. A batch pressed meanwhile keeps them on, and gives them
+// back after it.
+void giveBackUsersKeys(HWND hidden, HWND handedTo, DWORD since, ULONG_PTR batch) {
+    if (keyReads.batch() != batch) return;
+    HWND front = GetForegroundWindow();
+    bool there = handedTo ? front == handedTo : front && front != hidden;
+    bool waiting = GetTickCount() - since < keysReadFallbackMs;
+    if (!there && waiting && runOnceAfter(keysReadPollMs, [hidden, handedTo, since, batch] {
+            giveBackUsersKeys(hidden, handedTo, since, batch);
+        }))
         return;
-    endKeyWatch(action, keys);
+    std::vector<INPUT> keys = keyReads.stopKeeping();
+    if (front && front != hidden && !keys.empty()) SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+// Whether the user typed or clicked since then: a window in front then is
+// the user's choice, not the window system's.
+bool userActedSince(DWORD tick) {
+    auto since = readSinceUserInput();
+    return since && *since < GetTickCount() - tick;
+}
+
+// Where the keyboard goes once the conversation is hidden: back to where
+// the user had it, unless the user chose another window meanwhile; and the
+// user's keys that the hidden conversation would have swallowed with it.
+void handBack(HWND hidden, HWND previous, bool hadTheKeyboard, DWORD hiddenAt) {
+    HWND front = GetForegroundWindow();
+    bool another = front && front != hidden && front != GetDesktopWindow();
+    bool chosenByTheUser = another && (!hadTheKeyboard || userActedSince(hiddenAt));
+    HWND handedTo = nullptr;
+    if (!chosenByTheUser && (handedTo = windowToReactivate(hidden, previous))) SetForegroundWindow(handedTo);
+    giveBackUsersKeys(hidden, handedTo, GetTickCount(), keyReads.batch());
+}
+
+// The hide last posted, until it took effect (the window hidden, or gone),
+// and the hand-back that follows it then. A busy conversation's thread
+// carries the hide out late, and passes the activation on as it does: a
+// hand-back before it would be undone, and a bring-to-front in between
+// would be undone too, with the keys pressed then going where the keyboard
+// goes. A hide that has not taken effect within the longest wait (the
+// messenger stopped answering) is no longer waited for.
+struct HideInFlight {
+    HWND window = nullptr;
+    DWORD thread = 0;  // the thread whose timers watch it
+    DWORD postedAt = 0;
+    bool marked = false;  // a mark follows it, whose taking tells
+    std::function<void()> then;
+};
+HideInFlight hideInFlight;
+
+// Carried out, and the activation passed on, once the thread took the mark
+// posted after the hide; without a mark, once the window is hidden and its
+// thread answers.
+bool hideTookEffect() {
+    HWND window = hideInFlight.window;
+    if (!window) return true;
+    if (hideInFlight.thread != GetCurrentThreadId()) {
+        hideInFlight = {};  // that thread's, and ended with it
+        return true;
+    }
+    bool carriedOut = hideInFlight.marked ? keyReads.markTaken() : !IsWindowVisible(window) && answers(window);
+    bool done = !IsWindow(window) || carriedOut || GetTickCount() - hideInFlight.postedAt >= keysReadLongestWaitMs;
+    if (!done) return false;
+    if (auto then = std::exchange(hideInFlight, {}).then) then();
+    return true;
+}
+
+// Looked at often, so that the keyboard comes back as soon as the hide took
+// effect, and a window the user shows again soon after does not pass for a
+// hide still to come.
+void watchTheHide() {
+    if (hideTookEffect() || runOnceAfter(keysReadPollMs, watchTheHide)) return;
+    if (auto then = std::exchange(hideInFlight, {}).then) then();
+}
+
+// Posted: a conversation thread that stopped answering must not stop this
+// one. The window system passes the activation on to the next window in
+// its order, or, for a window that was hidden already, to nobody (under
+// Wine, to the desktop).
+void hideAndHandBack(HWND hidden, HWND previous) {
+    // A hide still being carried out hands the keyboard back first.
+    hideTookEffect();
+    if (auto then = std::exchange(hideInFlight, {}).then) then();
+    bool hadTheKeyboard = GetForegroundWindow() == hidden || !IsWindow(hidden);
+    ShowWindowAsync(hidden, SW_HIDE);
+    DWORD postedAt = GetTickCount();
+    // On this thread the hide is carried out at once.
+    bool marked = GetWindowThreadProcessId(hidden, nullptr) != GetCurrentThreadId() && keyReads.markAfter(hidden);
+    hideInFlight = {hidden, GetCurrentThreadId(), postedAt, marked,
+                    [hidden, previous, hadTheKeyboard, postedAt] { handBack(hidden, previous, hadTheKeyboard, postedAt); }};
+    watchTheHide();
+}
+
+// Keys pressed are read or lost before the hide runs: hidden with keys of
+// ours unread, the conversation would pass the focus, and the keys with
+// it, to the window that gets the keyboard next.
+void afterKeysRead(const std::shared_ptr<KeyBatch>& batch, const std::shared_ptr<std::function<void()>>& action) {
+    if (!action || !*action) return;
+    if (batch && fateOf(*batch) == BatchFate::unread) {
+        unsigned poll = GetTickCount() - batch->pressedAt < keysReadFallbackMs ? keysReadPollMs : keysReadSlowPollMs;
+        if (runOnceAfter(poll, [batch, action] { afterKeysRead(batch, action); })) return;
+    }
+    runOnce(action);
 }
 
 // The hot key: Alt down, "0" down, "0" up, Alt up.
@@ -357,76 +481,57 @@ void Win32WindowSystem::waitUntilAnswering(WindowHandle window) {
 
 bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }
 
+Win32WindowSystem::Win32WindowSystem() = default;
+Win32WindowSystem::~Win32WindowSystem() = default;
+
 void Win32WindowSystem::hide(WindowHandle window, WindowHandle previousForeground) {
     finishPendingHide();  // done already: the switch found it so before it began
     HWND handle = toHandle(window);
     HWND previous = toHandle(previousForeground);
-    auto hideNow = std::make_shared<std::function<void()>>([handle, previous] {
-        keyReads.stop();
-        bool hadTheKeyboard = GetForegroundWindow() == handle;
-        // Posted: a conversation thread that stopped answering (the user
-        // took the keyboard elsewhere meanwhile) must not stop this one.
-        ShowWindowAsync(handle, SW_HIDE);
-        // The window system passes the activation on to the next window in
-        // its order, or, for a window that was hidden already, to nobody
-        // (under Wine, to the desktop): the keyboard goes back to where the
-        // user had it. A window the user brought forward meanwhile keeps it.
-        HWND front = GetForegroundWindow();
-        if (!hadTheKeyboard && front && front != handle && front != GetDesktopWindow()) return;
-        if (HWND next = windowToReactivate(handle, previous)) SetForegroundWindow(next);
-    });
-    // Keys pressed wait until they are read, or the fallback time where that
-    // cannot be watched; without keys the hide runs at once.
-    bool pressed = std::exchange(keysPressed_, false);
-    if (!pressed) keyReads.stop();
-    pendingHide_ = hideNow;
-    pendingWindow_ = window;
-    pendingSince_ = pressed ? GetTickCount() : GetTickCount() - keysReadFallbackMs;
-    afterKeysRead(handle, hideNow, pendingSince_);
+    pendingHide_ = std::make_shared<std::function<void()>>([handle, previous] { hideAndHandBack(handle, previous); });
+    // Without keys the hide runs at once.
+    pendingBatch_ = std::exchange(keysPressed_, false) ? batch_ : nullptr;
+    afterKeysRead(pendingBatch_, pendingHide_);
 }
 
 bool Win32WindowSystem::finishPendingHide() {
+    if (!hideTookEffect()) return false;
     if (!pendingHide_ || !*pendingHide_) return true;
-    KeysAfterPress keys = keysAfterPress(toHandle(pendingWindow_), pendingSince_);
-    if (keys == KeysAfterPress::mayBeUnread) return false;
-    endKeyWatch(std::exchange(pendingHide_, nullptr), keys);
+    if (pendingBatch_ && fateOf(*pendingBatch_) == BatchFate::unread) return false;
+    runOnce(std::exchange(pendingHide_, nullptr));
     return true;
 }
 
 // The foreground is checked once more right before the keys, and the watch
 // for their reading set before they can be read. Another program's input,
 // or a desktop that blocks input, can make the system take fewer keys: what
-// went down is let go at once, and the hide waits the fallback time.
+// went down is let go at once.
 bool Win32WindowSystem::pressHotKey(WindowHandle into) {
     HWND window = toHandle(into);
-    if (GetForegroundWindow() != window) return false;
-    keyReads.watch(window);
+    if (GetForegroundWindow() != window || !hideTookEffect()) return false;
+    auto batch = std::make_shared<KeyBatch>();
+    batch->window = window;
+    batch->mark = ownKeyMark(++batches_);
+    batch->pressedAt = ownStamp();
+    batch->watched = keyReads.watch(window, batch->mark, batch->pressedAt);
+    batch_ = batch;
     keysPressed_ = true;
-    batchWindow_ = into;
-    batchPressedAt_ = GetTickCount();
-    batchFate_ = KeysFate::unread;
-    bool all = pressKeys({hotKeyBatch.begin(), hotKeyBatch.end()}, [](const std::vector<KeyEvent>& batch) {
+    bool all = pressKeys({hotKeyBatch.begin(), hotKeyBatch.end()}, [&](const std::vector<KeyEvent>& events) {
         std::vector<INPUT> keys;
-        for (const KeyEvent& event : batch) keys.push_back(key(event.key, event.up));
-        return std::size_t{sendOwnInput(keys.data(), static_cast<UINT>(keys.size()))};
+        for (const KeyEvent& event : events) keys.push_back(key(event.key, event.up));
+        return std::size_t{sendOwnInput(keys.data(), static_cast<UINT>(keys.size()), batch->pressedAt, batch->mark)};
     });
-    if (!all) keyReads.stop();
-    batchPartial_ = !all;
+    batch->partial = !all;
     return all;
 }
 
-// Known once: a batch read stays read after its watch has ended.
 KeysFate Win32WindowSystem::lastKeys() {
-    if (batchFate_ != KeysFate::unread) return batchFate_;
-    // Of a batch taken only in part, what went in may still be read for a
-    // while; whatever it did, the name was not asked for.
-    if (batchPartial_)
-        return GetTickCount() - batchPressedAt_ < keysReadFallbackMs ? KeysFate::unread : batchFate_ = KeysFate::lost;
-    switch (keysAfterPress(toHandle(batchWindow_), batchPressedAt_)) {
-        case KeysAfterPress::mayBeUnread: return KeysFate::unread;
-        case KeysAfterPress::read: return batchFate_ = KeysFate::read;
-        case KeysAfterPress::lost:
-        case KeysAfterPress::givenUp: return batchFate_ = KeysFate::lost;
+    BatchFate fate = batch_ ? fateOf(*batch_) : BatchFate::read;
+    keyReads.stopIfDone(GetTickCount());
+    switch (fate) {
+        case BatchFate::unread: return KeysFate::unread;
+        case BatchFate::read: return KeysFate::read;
+        case BatchFate::lost: return KeysFate::lost;
     }
     return KeysFate::unread;
 }
@@ -434,17 +539,20 @@ KeysFate Win32WindowSystem::lastKeys() {
 UserActivity Win32WindowSystem::userActivity() {
     DesktopFacts facts;
     facts.sinceUserInput = readSinceUserInput();
+    facts.awayAfterMs = awayAfter(lockTimeouts());
     facts.modifierHeld = anyDown({VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN});
     facts.mouseButtonHeld = anyDown({VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2});
     readFrontThread(facts);
+    QUERY_USER_NOTIFICATION_STATE shell = shellState();
+    facts.shellSurfaceOpen = shellOpenInFront(shell, frontKindOf(GetForegroundWindow()));
     readSession(facts);
-    facts.shellSaysNotPresent = shellState() == QUNS_NOT_PRESENT;
+    facts.shellSaysNotPresent = shell == QUNS_NOT_PRESENT;
     return sonarel::userActivity(facts);
 }
 
 bool Win32WindowSystem::fullScreenInFront() {
-    if (shellSaysFullScreen(shellState())) return true;
     HWND front = GetForegroundWindow();
+    if (shellSaysFullScreen(shellState(), frontKindOf(front))) return true;
     return front && coversItsMonitor(frontWindowFacts(front));
 }
 
@@ -453,7 +561,7 @@ void Win32WindowSystem::claimLastInput() {
     INPUT move{};
     move.type = INPUT_MOUSE;
     move.mi.dwFlags = MOUSEEVENTF_MOVE;
-    sendOwnInput(&move, 1);
+    sendOwnInput(&move, 1, ownStamp(), 0);
 }
 
 }  // namespace sonarel

@@ -1,7 +1,13 @@
 #pragma once
 // The name switch's window system: the foreground, activation, hiding,
 // the hot key and what the user is doing, through user32, shell32,
-// wtsapi32 and dwmapi. The rules themselves are in desktop_rules.
+// wtsapi32 and dwmapi. The rules themselves are in desktop_rules; the
+// watch on the conversation's thread is key_read_watch.
+//
+// A hide is posted to the conversation's thread and counts as carried out
+// only once that thread took it: until then finishPendingHide answers
+// false and pressHotKey presses nothing, since the hide, and the
+// activation the thread passes on with it, would undo a bring-to-front.
 #include <functional>
 #include <memory>
 
@@ -9,12 +15,20 @@
 
 namespace sonarel {
 
+struct KeyBatch;
+
 class Win32WindowSystem final : public WindowSystem {
 public:
+    Win32WindowSystem();
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+    ~Win32WindowSystem() override;
+
     WindowHandle foregroundWindow() override;
     bool exists(WindowHandle window) override;
     void setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
+    // Also false while the last hide is still being carried out.
     bool finishPendingHide() override;
     void waitUntilAnswering(WindowHandle window) override;
     bool pressHotKey(WindowHandle into) override;
@@ -26,15 +40,13 @@ public:
 private:
     // Shared with its timer; whichever runs it first leaves it empty.
     std::shared_ptr<std::function<void()>> pendingHide_;
-    WindowHandle pendingWindow_ = 0;
-    unsigned long pendingSince_ = 0;  // when its keys went in (GetTickCount)
-    // Keys went in since the last hide, and the hide waits for their reading.
+    // The keys the pending hide waits for; none when it waits for none.
+    std::shared_ptr<KeyBatch> pendingBatch_;
+    // Keys went in since the last hide, and the hide waits for them.
     bool keysPressed_ = false;
-    // The last batch pressed: where and when, and what became of it once known.
-    WindowHandle batchWindow_ = 0;
-    unsigned long batchPressedAt_ = 0;
-    KeysFate batchFate_ = KeysFate::read;
-    bool batchPartial_ = false;
+    // The last batch pressed, and how many so far.
+    std::shared_ptr<KeyBatch> batch_;
+    unsigned batches_ = 0;
 };
 
 }  // namespace sonarel

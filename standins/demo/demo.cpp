@@ -160,6 +160,7 @@ public:
         typingInTheNotes();
         draftInTheUsersConversation();
         lockedForeground();
+        contactsMessageAsTheKeysGoOut();
         refusedName();
         usersQuickTextKept();
         stopAfterTheRefusedName();
@@ -361,6 +362,42 @@ private:
         check(listening()() && desk == "ok keys=0 front=document",
               L"the document has the keyboard again and got no key (" + std::wstring(desk.begin(), desk.end()) + L")");
         messenger_.lockForeground(false);
+    }
+
+    // The keys taken out in bob's conversation count as lost, and the plain
+    // name is pressed again on the next tick.
+    static constexpr unsigned contactMessageFollowsMs = 8000;
+
+    // The user has written to a contact and stopped; as the plug-in's keys go
+    // out, a message from that contact arrives, and the messenger brings the
+    // contact's conversation forward before its thread reads them. None of
+    // the keys acts there, so the contact gets neither the command nor the
+    // draft, and the name still follows.
+    void contactsMessageAsTheKeysGoOut() {
+        const std::wstring draft = L"see you at";
+        HWND bob = messenger_.openConversation(L"bob@example.test");
+        SetForegroundWindow(bob);
+        timeline_.waitFor([&] { return messenger_.inputBoxHasFocus(bob); }, 2000);
+        typeText(draft);
+        timeline_.waitFor(inputQuiet, 3000);
+        messenger_.messageFromContactWhenCommandComesForward(bob);
+        timeline_.print(L"demo     ", L"the user has written \"" + draft +
+                                          L"\" to bob@example.test; a message from bob will arrive as the keys go out");
+        DWORD paused = GetTickCount();
+        step("pause2", L"(paused: bob's message brings his conversation forward before the keys are read)", plain(),
+             contactMessageFollowsMs);
+        bool followed = plain()();
+        DWORD took = GetTickCount() - paused;
+        bool arrived = messenger_.messagesFromContacts() == 1;
+        int keysThere = messenger_.hotKeyKeysInUserConversations();
+        bool contactGotNothing = messenger_.messagesToContacts().empty() && messenger_.draft(bob) == draft;
+        check(arrived && followed && keysThere == 0 && contactGotNothing,
+              std::wstring(arrived ? L"bob's message arrived as the keys went out" : L"NO message from bob") + L"; " +
+                  std::to_wstring(keysThere) + L" key(s) of the plug-in in bob's conversation; bob got " +
+                  std::to_wstring(messenger_.messagesToContacts().size()) + L" message(s), the draft \"" +
+                  messenger_.draft(bob) + L"\"; the plain name " +
+                  (followed ? seconds(took) + L" after the pause" : std::wstring(L"did NOT follow")));
+        messenger_.closeConversation(bob);
     }
 
     // The server refuses names that hold a link, and the tag now holds one:

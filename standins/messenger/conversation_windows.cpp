@@ -17,6 +17,8 @@ constexpr UINT_PTR nameTimer = 1;
 constexpr UINT callNotice = WM_APP + 2;
 constexpr UINT busyNotice = WM_APP + 3;
 constexpr UINT createRequest = WM_APP + 4;
+constexpr UINT contactMessageNotice = WM_APP + 5;
+constexpr wchar_t commandTitle[] = L"Conversation - Debug.Window";
 constexpr int inputBoxId = 1;
 constexpr int inputBoxHeight = 24;
 
@@ -30,9 +32,25 @@ bool isHotKeyDown(WPARAM key, LPARAM flags) {
     return key == '0' && (flags & altHeld) && !(flags & repeat);
 }
 
+// Told by its title, which the window's own thread may read at any time.
+bool isCommandConversation(HWND conversation) {
+    wchar_t title[64] = {};
+    GetWindowTextW(conversation, title, 64);
+    return wcscmp(title, commandTitle) == 0;
+}
+
+// The keys of the hot key that reach a conversation of the user's.
+void countHotKeyKeys(HWND conversation, UINT message, WPARAM key) {
+    bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    MessengerState* state = stateOf(conversation);
+    if (down && (key == VK_MENU || key == '0') && state && !isCommandConversation(conversation))
+        ++state->hotKeyKeysElsewhere;
+}
+
 // The host's hot key, in the conversation window or in its input box. Its
 // own keys make no mnemonic beep, and Alt going up starts no menu mode.
 std::optional<LRESULT> hotKeyKeys(HWND conversation, UINT message, WPARAM wParam, LPARAM lParam) {
+    countHotKeyKeys(conversation, message, wParam);
     switch (message) {
         case WM_SYSKEYDOWN:
             if (isHotKeyDown(wParam, lParam)) {
@@ -42,13 +60,30 @@ std::optional<LRESULT> hotKeyKeys(HWND conversation, UINT message, WPARAM wParam
             }
             if (wParam == VK_MENU) return 0;
             break;
-        case WM_SYSCHAR:
         case WM_SYSKEYUP:
         case WM_KEYUP:
+            if (MessengerState* state = stateOf(conversation); wParam == '0' && state && state->busyAfterHotKeyMs > 0)
+                postBusyNotice(conversation, static_cast<DWORD>(state->busyAfterHotKeyMs.load()));
+            if (wParam == '0' || wParam == VK_MENU) return 0;
+            break;
+        case WM_SYSCHAR:
             if (wParam == '0' || wParam == VK_MENU) return 0;
             break;
     }
     return std::nullopt;
+}
+
+// Busy for a while, looking at the queue now and then where told to.
+void beBusy(MessengerState& state, DWORD busy) {
+    if (!state.peekWhileBusy) {
+        Sleep(busy);
+        return;
+    }
+    for (DWORD start = GetTickCount(); GetTickCount() - start < busy;) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+        Sleep(20);
+    }
 }
 
 // The box is an edit control whose own procedure is kept in its user data,
@@ -96,12 +131,20 @@ LRESULT CALLBACK conversationProc(HWND window, UINT message, WPARAM wParam, LPAR
             // Busy once for a run of activations, as one slow task would be.
             if (MessengerState* state = stateOf(window); state && state->unreadMs > 0 && !state->busy.exchange(true))
                 PostMessageW(window, busyNotice, 0, 0);
+            if (MessengerState* state = stateOf(window); state && isCommandConversation(window))
+                if (HWND contact = state->contactMessageTo.exchange(nullptr)) PostMessageW(contact, contactMessageNotice, 0, 0);
             return 0;
+        // Busy for the time given, or else as after an activation.
         case busyNotice:
             if (MessengerState* state = stateOf(window)) {
-                Sleep(static_cast<DWORD>(state->unreadMs.load()));
-                state->busy = false;
+                beBusy(*state, wParam ? static_cast<DWORD>(wParam) : static_cast<DWORD>(state->unreadMs.load()));
+                if (!wParam) state->busy = false;
             }
+            return 0;
+        // A contact's message shows its conversation in front.
+        case contactMessageNotice:
+            if (MessengerState* state = stateOf(window)) ++state->contactMessages;
+            SetForegroundWindow(window);
             return 0;
         case WM_SETFOCUS:
             SetFocus(inputBoxOf(window));
@@ -177,6 +220,10 @@ HWND createNotifierWindow(MessengerState& state) {
 }
 
 void postEventNotice(HWND notifier) { PostMessageW(notifier, eventNotice, 0, 0); }
+
+void postBusyNotice(HWND conversation, DWORD milliseconds) {
+    PostMessageW(conversation, busyNotice, milliseconds, 0);
+}
 
 void landNamesAfter(HWND notifier, DWORD milliseconds) { SetTimer(notifier, nameTimer, milliseconds, nullptr); }
 

@@ -120,6 +120,13 @@ public:
     // for this long whenever they come to the front.
     std::atomic<int> unreadMs{0};
     std::atomic<bool> busy{false};
+    std::atomic<bool> peekWhileBusy{false};
+    std::atomic<int> busyAfterHotKeyMs{0};
+    // The conversation a contact's message brings forward when the command
+    // conversation next comes to the front.
+    std::atomic<HWND> contactMessageTo{nullptr};
+    std::atomic<int> contactMessages{0};
+    std::atomic<int> hotKeyKeysElsewhere{0};
     std::unique_ptr<ConversationThread> conversationThread;
     bool vtableOnlyEvents = false;
     // The foreground lock: the window in front and when it got there.
@@ -173,6 +180,9 @@ HWND createNotifierWindow(MessengerState& state);
 // Runs the call on the notifier's thread, waiting for it.
 void callOnNotifierThread(HWND notifier, const std::function<void()>& call);
 void postEventNotice(HWND notifier);
+// Keeps the conversation's thread busy for that long, from when it takes
+// the notice.
+void postBusyNotice(HWND conversation, DWORD milliseconds);
 // Asks the notifier to land the names in flight after the delay.
 void landNamesAfter(HWND notifier, DWORD milliseconds);
 HHOOK installActivationGuard(MessengerState& state);

@@ -311,6 +311,23 @@ void StandInMessenger::leaveInputUnread(std::chrono::milliseconds duration) {
     if (!state_->conversationThread) state_->conversationThread = std::make_unique<ConversationThread>(*state_);
 }
 
+void StandInMessenger::keepBusy(HWND conversation, std::chrono::milliseconds duration) {
+    if (state_->isConversation(conversation)) postBusyNotice(conversation, static_cast<DWORD>(duration.count()));
+}
+
+void StandInMessenger::peekWhileBusy(bool peek) { state_->peekWhileBusy = peek; }
+
+void StandInMessenger::keepBusyAfterTheHotKey(std::chrono::milliseconds duration) {
+    state_->busyAfterHotKeyMs = static_cast<int>(duration.count());
+}
+
+void StandInMessenger::messageFromContactWhenCommandComesForward(HWND conversation) {
+    state_->contactMessageTo = conversation;
+}
+
+int StandInMessenger::messagesFromContacts() const { return state_->contactMessages; }
+int StandInMessenger::hotKeyKeysInUserConversations() const { return state_->hotKeyKeysElsewhere; }
+
 // The window in front now counts as having taken the foreground now.
 void StandInMessenger::lockForeground(bool lock) {
     state_->lockForeground = lock;

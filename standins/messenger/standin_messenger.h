@@ -142,6 +142,27 @@ public:
     // their input unread for this long whenever they come to the front, as
     // a busy messenger's thread would.
     void leaveInputUnread(std::chrono::milliseconds duration);
+    // The thread of the conversation, one of leaveInputUnread's, is busy for
+    // this long from the next message it takes.
+    void keepBusy(HWND conversation, std::chrono::milliseconds duration);
+    // After the host's hot key, from its "0" going up, the conversation's
+    // thread is busy for this long, as a host sending the quick text may
+    // keep it; the Alt key going up waits meanwhile.
+    void keepBusyAfterTheHotKey(std::chrono::milliseconds duration);
+    // While busy, the thread looks at its queue now and then without taking
+    // anything (PeekMessage with PM_NOREMOVE), as a busy loop that keeps a
+    // window answering does.
+    void peekWhileBusy(bool peek);
+    // The next time the command conversation comes to the front, a message
+    // arrives from the contact of this conversation, which lives on the
+    // same thread: posted, it is handled before the keys that follow the
+    // activation, and it brings that conversation to the front.
+    void messageFromContactWhenCommandComesForward(HWND conversation);
+    // Messages from contacts that arrived so far.
+    int messagesFromContacts() const;
+    // Key-downs of the hot key's keys (Alt, "0") that reached a conversation
+    // other than the command conversation.
+    int hotKeyKeysInUserConversations() const;
     // Refuses them the way the window system's foreground lock does: while
     // another program is in front, unless an input event arrived after
     // that program took the foreground.

@@ -4,8 +4,12 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
+#include <string_view>
+
+#include "standins/support/window_class.h"
 
 namespace sonarel::standin {
 namespace {
@@ -13,6 +17,50 @@ namespace {
 std::mutex pictureLock;
 WindowsPicture current;
 HDESK createdDesktop = nullptr;  // the desktop the picture names, once made
+DWORD pictureShownAt = 0;        // GetTickCount when the picture showed
+DWORD lastInputWhenShown = 0;    // the real last-input stamp then
+std::atomic<int> batchesTaken{0};
+std::atomic<DWORD> lastBatchTakenAt{0};
+
+// The calls the answers replace, resolved before any import is replaced:
+// the answers reach the real calls whichever module they answer for, this
+// program's own included.
+struct RealCalls {
+    decltype(&WTSQuerySessionInformationW) querySession;
+    decltype(&WTSFreeMemory) freeMemory;
+    decltype(&GetThreadDesktop) threadDesktop;
+    decltype(&OpenInputDesktop) openInputDesktop;
+    decltype(&DwmGetWindowAttribute) windowAttribute;
+    decltype(&SetForegroundWindow) setForegroundWindow;
+    decltype(&SendInput) sendInput;
+    decltype(&SystemParametersInfoW) systemParameters;
+    decltype(&GetLastInputInfo) lastInputInfo;
+    decltype(&GetProcAddress) getProcAddress;
+};
+
+template <class Function>
+Function resolve(const wchar_t* dll, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(dll), name)));
+}
+
+const RealCalls& real() {
+    static const RealCalls calls{
+        resolve<decltype(&WTSQuerySessionInformationW)>(L"wtsapi32.dll", "WTSQuerySessionInformationW"),
+        resolve<decltype(&WTSFreeMemory)>(L"wtsapi32.dll", "WTSFreeMemory"),
+        resolve<decltype(&GetThreadDesktop)>(L"user32.dll", "GetThreadDesktop"),
+        resolve<decltype(&OpenInputDesktop)>(L"user32.dll", "OpenInputDesktop"),
+        resolve<decltype(&DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute"),
+        resolve<decltype(&SetForegroundWindow)>(L"user32.dll", "SetForegroundWindow"),
+        resolve<decltype(&SendInput)>(L"user32.dll", "SendInput"),
+        resolve<decltype(&SystemParametersInfoW)>(L"user32.dll", "SystemParametersInfoW"),
+        resolve<decltype(&GetLastInputInfo)>(L"user32.dll", "GetLastInputInfo"),
+        resolve<decltype(&GetProcAddress)>(L"kernel32.dll", "GetProcAddress"),
+    };
+    return calls;
+}
+
+// "A store app is running", from Windows 8 on (QUNS_APP).
+constexpr auto storeAppState = static_cast<QUERY_USER_NOTIFICATION_STATE>(7);
 
 WindowsPicture now() {
     std::lock_guard<std::mutex> hold(pictureLock);
@@ -21,16 +69,16 @@ WindowsPicture now() {
 
 // The extended session information as Windows lays it out for a 32-bit
 // program: the level, padding up to the 8-aligned union, then the level-1
-// members. The rest of the 288 bytes (names, times, counters) stays zero.
+// members. The rest of its 232 bytes (names, times, counters) stays zero.
 constexpr int sessionInfoEx = 25;
-constexpr std::size_t sessionInfoExSize = 288;
+constexpr std::size_t sessionInfoExSize = 232;
 
 // Buffers of the real call go back to it; the answers below are local memory.
 std::mutex ownLock;
 std::vector<void*> ownBuffers;
 
 BOOL WINAPI querySession(HANDLE server, DWORD session, WTS_INFO_CLASS what, LPWSTR* buffer, DWORD* bytes) {
-    if (static_cast<int>(what) != sessionInfoEx) return WTSQuerySessionInformationW(server, session, what, buffer, bytes);
+    if (static_cast<int>(what) != sessionInfoEx) return real().querySession(server, session, what, buffer, bytes);
     WindowsPicture picture = now();
     auto* info = static_cast<BYTE*>(LocalAlloc(LPTR, sessionInfoExSize));
     if (!info) return FALSE;
@@ -56,7 +104,7 @@ void WINAPI freeMemory(PVOID memory) {
             return;
         }
     }
-    WTSFreeMemory(memory);
+    real().freeMemory(memory);
 }
 
 HRESULT WINAPI notificationState(QUERY_USER_NOTIFICATION_STATE* state) {
@@ -69,7 +117,7 @@ HDESK WINAPI threadDesktop(DWORD thread) {
         std::lock_guard<std::mutex> hold(pictureLock);
         if (current.messengerOnInputDesktop) return createdDesktop;
     }
-    return GetThreadDesktop(thread);
+    return real().threadDesktop(thread);
 }
 
 HDESK WINAPI openInputDesktop(DWORD flags, BOOL inherit, ACCESS_MASK access) {
@@ -79,15 +127,18 @@ HDESK WINAPI openInputDesktop(DWORD flags, BOOL inherit, ACCESS_MASK access) {
         return nullptr;
     }
     if (picture.inputDesktop) return OpenDesktopW(picture.inputDesktop, flags, inherit, access);
-    return OpenInputDesktop(flags, inherit, access);
+    return real().openInputDesktop(flags, inherit, access);
 }
 
 // A window on another virtual desktop is cloaked by the shell; any other
-// is not, and the call succeeds with 0.
+// is not, and the call succeeds with 0. Before Windows 8 the attribute is
+// not known.
 HRESULT WINAPI windowAttribute(HWND window, DWORD attribute, PVOID value, DWORD size) {
     if (attribute != DWMWA_CLOAKED || size != sizeof(DWORD))
-        return DwmGetWindowAttribute(window, attribute, value, size);
-    auto cloaked = now().cloaked;
+        return real().windowAttribute(window, attribute, value, size);
+    WindowsPicture picture = now();
+    if (picture.before8()) return E_INVALIDARG;
+    const auto& cloaked = picture.cloaked;
     constexpr DWORD cloakedByShell = 0x2;  // DWM_CLOAKED_SHELL
     *static_cast<DWORD*>(value) =
         std::find(cloaked.begin(), cloaked.end(), window) != cloaked.end() ? cloakedByShell : 0;
@@ -118,7 +169,66 @@ BOOL WINAPI getVersionEx(OSVERSIONINFOW* version) {
 
 BOOL WINAPI setForegroundWindow(HWND window) {
     if (now().foregroundRefused) return FALSE;
-    return SetForegroundWindow(window);
+    return real().setForegroundWindow(window);
+}
+
+// Another program's low-level hook sees the keys on their way and may take
+// them: SendInput put them into the stream all the same. Only the
+// plug-in's batches, which carry its mark, are touched.
+UINT WINAPI sendInput(UINT count, LPINPUT inputs, int size) {
+    KeysOnTheirWay way = now().keys;
+    bool plugins = std::any_of(inputs, inputs + count, [](const INPUT& input) {
+        return input.type == INPUT_KEYBOARD && input.ki.dwExtraInfo != 0;
+    });
+    if (way == KeysOnTheirWay::delivered || !plugins) return real().sendInput(count, inputs, size);
+    ++batchesTaken;
+    lastBatchTakenAt = GetTickCount();
+    if (way == KeysOnTheirWay::swallowed) return count;
+    std::vector<INPUT> again(inputs, inputs + count);
+    for (INPUT& input : again) {
+        if (input.type != INPUT_KEYBOARD) continue;
+        input.ki.dwExtraInfo = 0;
+        input.ki.time = 0;
+    }
+    real().sendInput(count, again.data(), size);
+    return count;
+}
+
+// Windows answers at once, by its rule of five seconds: hung is a thread
+// that has taken no message for 5 s and is not waiting for one. Wine's
+// server keeps that rule for SMTO_ABORTIFHUNG, which then fails at once; a
+// thread merely busy lets the short wait run out.
+constexpr UINT hungProbeMs = 40;
+
+BOOL WINAPI isHungAppWindow(HWND window) {
+    if (!IsWindow(window)) return FALSE;
+    DWORD_PTR ignored = 0;
+    DWORD before = GetTickCount();
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, hungProbeMs, &ignored)) return FALSE;
+    return GetTickCount() - before < hungProbeMs / 2;
+}
+
+BOOL WINAPI systemParameters(UINT action, UINT param, PVOID value, UINT flags) {
+    UINT seconds = now().screenSaverSeconds;
+    if (seconds && value && action == SPI_GETSCREENSAVEACTIVE) {
+        *static_cast<BOOL*>(value) = TRUE;
+        return TRUE;
+    }
+    if (seconds && value && action == SPI_GETSCREENSAVETIMEOUT) {
+        *static_cast<int*>(value) = static_cast<int>(seconds);
+        return TRUE;
+    }
+    return real().systemParameters(action, param, value, flags);
+}
+
+// The machine unattended: the last input long before the picture showed,
+// until new input comes.
+BOOL WINAPI lastInputInfo(PLASTINPUTINFO info) {
+    if (!real().lastInputInfo(info)) return FALSE;
+    std::lock_guard<std::mutex> hold(pictureLock);
+    if (current.lastInputDaysAgo && info->dwTime == lastInputWhenShown)
+        info->dwTime = pictureShownAt - current.lastInputDaysAgo * 86'400'000u;
+    return TRUE;
 }
 
 template <class Function>
@@ -130,7 +240,7 @@ FARPROC WINAPI getProcAddress(HMODULE module, LPCSTR name) {
     bool byName = reinterpret_cast<UINT_PTR>(name) > 0xFFFF;
     if (byName && std::strcmp(name, "RtlGetVersion") == 0) return reinterpret_cast<FARPROC>(address(rtlGetVersion));
     if (byName && std::strcmp(name, "GetVersionExW") == 0) return reinterpret_cast<FARPROC>(address(getVersionEx));
-    return GetProcAddress(module, name);
+    return real().getProcAddress(module, name);
 }
 
 struct Replacement {
@@ -148,6 +258,10 @@ const Replacement replacements[] = {
     {"GetVersionExW", address(getVersionEx)},
     {"SetForegroundWindow", address(setForegroundWindow)},
     {"GetProcAddress", address(getProcAddress)},
+    {"SendInput", address(sendInput)},
+    {"IsHungAppWindow", address(isHungAppWindow)},
+    {"SystemParametersInfoW", address(systemParameters)},
+    {"GetLastInputInfo", address(lastInputInfo)},
 };
 
 void* replacementFor(const char* name) {
@@ -169,9 +283,15 @@ bool WindowsPicture::waits() const {
     bool reversed = major == 6 && minor == 1;
     bool locked = sessionFlags == (reversed ? 1 : 0);
     bool otherDesktopInFront = inputDesktop && !messengerOnInputDesktop;
-    return locked || sessionState != 0 || inputDesktopRefused || otherDesktopInFront || shellState == QUNS_NOT_PRESENT ||
-           shellState == QUNS_BUSY || shellState == QUNS_RUNNING_D3D_FULL_SCREEN ||
-           shellState == QUNS_PRESENTATION_MODE;
+    std::wstring_view front = frontClass ? frontClass : L"";
+    bool shellInFront = front == L"Windows.UI.Core.CoreWindow";
+    bool programInFront = !shellInFront && front != L"WorkerW" && front != L"Progman";
+    bool fullScreen = (shellState == QUNS_BUSY && programInFront) || shellState == QUNS_RUNNING_D3D_FULL_SCREEN ||
+                      shellState == QUNS_PRESENTATION_MODE;
+    bool startOrSearch = shellState == storeAppState && shellInFront;
+    bool idleTooLong = screenSaverSeconds != 0 || lastInputDaysAgo != 0;
+    return locked || sessionState != 0 || inputDesktopRefused || otherDesktopInFront ||
+           shellState == QUNS_NOT_PRESENT || fullScreen || startOrSearch || idleTooLong;
 }
 
 namespace pictures {
@@ -204,9 +324,12 @@ WindowsPicture windows11Unlocked() {
 }
 
 // A remote session whose client went away: no lock known (-1), no input.
+// Its input desktop is the one that takes the input once the user
+// reconnects.
 WindowsPicture disconnected() {
     WindowsPicture p = withoutTheUser({}, L"Windows 10, disconnected", -1);
     p.sessionState = 4;  // WTSDisconnected
+    p.inputDesktopRefused = false;
     return p;
 }
 
@@ -260,9 +383,83 @@ WindowsPicture messengerOnASwitchersDesktop() {
     return p;
 }
 
+WindowsPicture screenSaverRunning() {
+    WindowsPicture p;
+    p.name = L"Windows 10, the screen saver running: only the shell says so";
+    p.shellState = QUNS_NOT_PRESENT;
+    return p;
+}
+
+WindowsPicture elevationPrompt() {
+    WindowsPicture p;
+    p.name = L"Windows 10, an elevation prompt on the secure desktop: only the input desktop says so";
+    p.inputDesktopRefused = true;
+    return p;
+}
+
+WindowsPicture startOpen() {
+    WindowsPicture p = windows11Unlocked();
+    p.name = L"Windows 11, Start open: the shell says a store app";
+    p.shellState = storeAppState;
+    p.frontClass = L"Windows.UI.Core.CoreWindow";
+    return p;
+}
+
+WindowsPicture storeAppInFront() {
+    WindowsPicture p = windows11Unlocked();
+    p.name = L"Windows 11, a store app's window in front";
+    p.shellState = storeAppState;
+    p.frontClass = L"ApplicationFrameWindow";
+    return p;
+}
+
+WindowsPicture overlayAtTheDesktop() {
+    WindowsPicture p;
+    p.name = L"Windows 10, the desktop in front, a graphics driver's overlay: the shell says busy";
+    p.shellState = QUNS_BUSY;
+    p.frontClass = L"WorkerW";
+    return p;
+}
+
+WindowsPicture busyFullScreen() {
+    WindowsPicture p;
+    p.name = L"Windows 10, a program in full screen: the shell says busy";
+    p.shellState = QUNS_BUSY;
+    return p;
+}
+
+WindowsPicture screenSaverAfter(UINT seconds) {
+    WindowsPicture p;
+    p.name = L"Windows 10, a screen saver on";
+    p.screenSaverSeconds = seconds;
+    return p;
+}
+
+WindowsPicture unattendedForAMonth() {
+    WindowsPicture p;
+    p.name = L"Windows 10, the last input 30 days ago";
+    p.lastInputDaysAgo = 30;
+    return p;
+}
+
+WindowsPicture keysSwallowed() {
+    WindowsPicture p;
+    p.name = L"Windows 10, another program's hook swallows the plug-in's keys";
+    p.keys = KeysOnTheirWay::swallowed;
+    return p;
+}
+
+WindowsPicture keysSentAgainUnmarked() {
+    WindowsPicture p;
+    p.name = L"Windows 10, another program's hook sends the plug-in's keys again without its mark";
+    p.keys = KeysOnTheirWay::sentAgainUnmarked;
+    return p;
+}
+
 }  // namespace pictures
 
 WindowsAnswers::WindowsAnswers(const wchar_t* module, WindowsPicture picture) {
+    real();
     show(std::move(picture));
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(module));
     if (!base) return;
@@ -292,12 +489,38 @@ WindowsAnswers::~WindowsAnswers() {
     show(WindowsPicture{});
 }
 
+namespace {
+
+// Away from the screen's centre, where the pointer rests.
+UniqueWindow frontWindow(const wchar_t* windowClass) {
+    registerWindowClass(windowClass, DefWindowProcW);
+    UniqueWindow window(CreateWindowExW(0, windowClass, L"", WS_POPUP | WS_BORDER | WS_VISIBLE, 40, 620, 320, 200,
+                                        nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (window) SetForegroundWindow(window.get());
+    return window;
+}
+
+DWORD realLastInput() {
+    LASTINPUTINFO last{};
+    last.cbSize = sizeof(last);
+    return real().lastInputInfo(&last) ? last.dwTime : 0;
+}
+
+}  // namespace
+
 void WindowsAnswers::show(WindowsPicture picture) {
     if (picture.inputDesktop && !otherDesktop_)
         otherDesktop_.reset(CreateDesktopW(picture.inputDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    front_.reset();
+    if (picture.frontClass) front_ = frontWindow(picture.frontClass);
     std::lock_guard<std::mutex> hold(pictureLock);
     createdDesktop = otherDesktop_.get();
     current = std::move(picture);
+    pictureShownAt = GetTickCount();
+    lastInputWhenShown = realLastInput();
 }
+
+int WindowsAnswers::batchesTaken() { return standin::batchesTaken; }
+DWORD WindowsAnswers::lastBatchTakenAt() { return standin::lastBatchTakenAt; }
 
 }  // namespace sonarel::standin

@@ -96,6 +96,8 @@ std::vector<TracePart> tracedParts() {
 std::vector<std::string> composedClaims() {
     // The poll timer's period (see the source claims below).
     constexpr int tickSeconds = 1;
+    // The guide words the longest away time as "a minute".
+    static_assert(longestAwayAfterMs == 60000);
     const std::string settingsKey = ascii(SettingsStore::keyPath);
     std::vector<std::string> claims{
         inQuotes(pluginDisplayName),
@@ -113,7 +115,7 @@ std::vector<std::string> composedClaims() {
             number(NameCommandLimit::window.count()) + " seconds",
         "tried again every second, after " + number(quickRetries) + " failures in a row every " +
             number(slowRetryInterval.count()) + " seconds",
-        "no input for " + number(awayAfterMs / 1000) + " seconds",
+        "no input for a quarter of your screen saver's or lock's time, a minute at most",
         "it follows within " + number(quietBeforeKeysMs / 1000 + tickSeconds) + " seconds of your last input",
     };
     for (long index = 1; index <= publishedCommandCount; ++index)

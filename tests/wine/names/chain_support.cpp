@@ -4,6 +4,7 @@
 
 #include "settings/settings_store.h"
 #include "standins/host/plugin_host.h"
+#include "standins/support/user_input.h"
 #include "tests/wine/support/plugin_environment.h"
 
 namespace sonarel::testing {
@@ -94,6 +95,93 @@ bool Chain::anyVisible(const std::vector<HWND>& windows) const {
 bool Chain::passTicks(int n) const {
     int target = player.titleReads() + n;
     return waitUntil([&] { return player.titleReads() >= target; }, std::chrono::seconds(n + 3));
+}
+
+UsersProgram::UsersProgram() {
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    if (thread_) WaitForSingleObject(ready_, INFINITE);
+}
+
+UsersProgram::~UsersProgram() {
+    if (thread_) {
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    if (ready_) CloseHandle(ready_);
+}
+
+DWORD WINAPI UsersProgram::run(void* self) {
+    auto& program = *static_cast<UsersProgram*>(self);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"SonarelTestUsersProgram";
+    RegisterClassW(&windowClass);
+    program.window_ = CreateWindowExW(0, windowClass.lpszClassName, L"Spreadsheet", WS_OVERLAPPEDWINDOW, 820, 560, 400,
+                                      200, nullptr, nullptr, GetModuleHandleW(nullptr), &program);
+    ShowWindow(program.window_, SW_SHOW);
+    SetEvent(program.ready_);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK UsersProgram::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<UsersProgram*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_ACTIVATE:
+            if (self && LOWORD(wParam) != WA_INACTIVE) {
+                std::lock_guard<std::mutex> hold(self->lock_);
+                self->activations_.push_back(GetTickCount());
+            }
+            break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (self) ++self->keys_;
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::vector<DWORD> UsersProgram::activations() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return activations_;
+}
+
+std::optional<DWORD> UsersProgram::activatedSince(DWORD tick) const {
+    for (DWORD at : activations())
+        if (static_cast<LONG>(at - tick) >= 0) return at;
+    return std::nullopt;
+}
+
+bool UsersProgram::bringToFront() {
+    SetForegroundWindow(window_);
+    return waitUntil([&] { return GetForegroundWindow() == window_; }, 2s);
+}
+
+std::vector<std::wstring> sentTexts(const Chain& chain) {
+    std::vector<std::wstring> texts;
+    for (const auto& sent : chain.host.sent()) texts.push_back(sent.text);
+    return texts;
+}
+
+HWND userWritesToBob(Chain& chain, const std::wstring& draft) {
+    HWND bob = chain.messenger.openConversation(L"bob@example.test");
+    SetForegroundWindow(bob);
+    if (!waitUntil([&] { return chain.messenger.inputBoxHasFocus(bob); }, 2s)) return nullptr;
+    typeText(draft);
+    return waitUntil([&] { return chain.messenger.draft(bob) == draft; }, 2s) ? bob : nullptr;
 }
 
 }  // namespace sonarel::testing

@@ -2,8 +2,12 @@
 // The whole chain in one test thread: the real plug-in created by ProgID
 // (so its start-up, timer and form run), a player window, the stand-in
 // messenger and the host's quick texts.
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "standins/host/quick_text_host.h"
 #include "standins/messenger/standin_messenger.h"
@@ -73,5 +77,42 @@ private:
     std::unique_ptr<CleanSettings> settings_;
     ComPtr<IDispatch> plugin_;
 };
+
+// A window of another program the user works in, on a thread of its own:
+// it counts the key-downs that reach it and notes each time it becomes the
+// active window, however briefly. It lies away from the screen's centre,
+// where the pointer rests.
+class UsersProgram {
+public:
+    UsersProgram();
+    UsersProgram(const UsersProgram&) = delete;
+    UsersProgram& operator=(const UsersProgram&) = delete;
+    ~UsersProgram();
+
+    HWND window() const { return window_; }
+    int keys() const { return keys_; }
+    // When it became active (GetTickCount), oldest first.
+    std::vector<DWORD> activations() const;
+    // The first time it became active at or after the tick, if it did.
+    std::optional<DWORD> activatedSince(DWORD tick) const;
+    // In front, with the keyboard; false when it did not come there.
+    bool bringToFront();
+
+private:
+    static DWORD WINAPI run(void* self);
+    static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+    HWND window_ = nullptr;
+    HANDLE thread_ = nullptr;
+    HANDLE ready_ = nullptr;
+    std::atomic<int> keys_{0};
+    mutable std::mutex lock_;
+    std::vector<DWORD> activations_;
+};
+
+// The texts the host sent, oldest first.
+std::vector<std::wstring> sentTexts(const Chain& chain);
+// The user's conversation with a contact in front, a draft in its box; null
+// when it did not come to be.
+HWND userWritesToBob(Chain& chain, const std::wstring& draft);
 
 }  // namespace sonarel::testing

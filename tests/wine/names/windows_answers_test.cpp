@@ -22,30 +22,52 @@ namespace pictures = standin::pictures;
 std::string narrow(const wchar_t* text) { return std::string(text, text + wcslen(text)); }
 
 TEST(WindowsAnswers, EachDesktopAsWindowsAnswersIt) {
-    const WindowsPicture cases[] = {
-        pictures::windows10Active(), pictures::windows11Locked(), pictures::disconnected(),
-        pictures::windows7Unlocked(), pictures::windows7Locked(), pictures::compatibilityMode(),
-        pictures::presentation(),     pictures::game(),           pictures::otherDesktop(),
-        pictures::messengerOnASwitchersDesktop(),
+    struct Case {
+        WindowsPicture picture;
+        std::chrono::milliseconds idleBefore = 1100ms;  // before the song
     };
-    for (const WindowsPicture& picture : cases) {
+    const Case cases[] = {
+        // First: the plug-in's first reading of the last input in this process.
+        {pictures::unattendedForAMonth()},
+        {pictures::windows10Active()},
+        {pictures::windows11Locked()},
+        {pictures::disconnected()},
+        {pictures::windows7Unlocked()},
+        {pictures::windows7Locked()},
+        {pictures::compatibilityMode()},
+        {pictures::presentation()},
+        {pictures::game()},
+        {pictures::busyFullScreen()},
+        {pictures::overlayAtTheDesktop()},
+        {pictures::startOpen()},
+        {pictures::storeAppInFront()},
+        {pictures::otherDesktop()},
+        {pictures::messengerOnASwitchersDesktop()},
+        {pictures::screenSaverRunning()},
+        {pictures::elevationPrompt()},
+        // A quarter of 8 s: away after 2 s.
+        {pictures::screenSaverAfter(8), 2500ms},
+    };
+    for (const Case& c : cases) {
+        const WindowsPicture& picture = c.picture;
         onNewApartmentThread([&] {
             SCOPED_TRACE(narrow(picture.name));
             Chain chain;
             chain.player.show(L"");
             chain.startPlugin();
             WindowsAnswers answers(L"SonarelPL.dll", picture);
-            ASSERT_EQ(answers.replaced().size(), 8u) << "every import of the list but GetVersionExW";
+            ASSERT_EQ(answers.replaced().size(), 12u) << "every import of the list but GetVersionExW";
             ASSERT_TRUE(waitForInputQuiet());
+            ASSERT_TRUE(waitUntil([&] { return GetTickCount() - lastInputTick() >= c.idleBefore.count(); }, 5s));
             const DWORD lastInput = lastInputTick();
             chain.player.show(L"1. First Song - Winamp");
             if (picture.waits()) {
-                ASSERT_TRUE(chain.passTicks(3));
+                ASSERT_TRUE(chain.passTicks(2));
                 EXPECT_TRUE(chain.host.sent().empty());
                 EXPECT_TRUE(chain.messenger.conversations().empty()) << "not even opened";
                 EXPECT_EQ(lastInputTick(), lastInput) << "nothing injected";
                 // The session unlocks, the presentation or the game ends, the
-                // user comes back to the messenger's desktop.
+                // user comes back to the messenger's desktop, Start closes.
                 answers.show(picture.major == 6 ? pictures::windows7Unlocked() : pictures::windows11Unlocked());
             }
             const int ticksBefore = chain.player.titleReads();
