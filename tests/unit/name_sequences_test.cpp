@@ -423,7 +423,8 @@ KeysFate SimWindows::lastKeys() {
 
 void Simulation::keysPressed(SimWindows& windows) {
     if (!effects_->allowed()) return;
-    KeyBatch batch{now_};
+    KeyBatch batch;
+    batch.pressedAt = now_;
     if (!losesOneIn_ || pick(losesOneIn_) != 0) batch.readAt = now_ + between(0, readsWithin_);
     windows.batch = batch;
     auto message = registry_.value(quickTextPath(*signedIn()), std::wstring(messageValue));
