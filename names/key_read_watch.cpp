@@ -59,7 +59,8 @@ void takeOut(MSG& message) {
 }
 
 // The hot key's own keys. Sent again without our mark, by a key remapper
-// that took ours on their way, they still ask for the name where they go.
+// that took ours on their way, they would send whatever the entry holds by
+// the time they are read: the entry may be the user's again by then.
 bool isHotKeyKey(WPARAM key) {
     WORD virtualKey = LOWORD(key);
     return virtualKey == VK_MENU || virtualKey == VK_LMENU || virtualKey == VK_RMENU || virtualKey == '0';
@@ -85,12 +86,14 @@ INPUT asInput(const MSG& message) {
 
 // A key of ours for any other window is taken out, and the batch is lost;
 // the last key of the batch taken for the conversation is the batch read.
+// Keys of a batch already given up, or of an earlier one, come too late
+// to act anywhere: that batch is pressed again, or was read.
 void seeOwnKey(MSG& message, ULONG_PTR mark, bool removed) {
     bool thisBatch = mark == batchMark.load();
     if (thisBatch) arrived = true;
     if (!removed) return;
     bool lastKey = thisBatch && LOWORD(message.wParam) == VK_MENU && isKeyUp(message.message);
-    if (!forTheConversation(message.hwnd)) {
+    if (!forTheConversation(message.hwnd) || !thisBatch || lostOnTheWay) {
         takeOut(message);
         if (thisBatch && !readThere) lostOnTheWay = true;
     } else if (lastKey && !lostOnTheWay) {
@@ -102,12 +105,17 @@ void seeOwnKey(MSG& message, ULONG_PTR mark, bool removed) {
 // Input stamped after the batch, taken before the batch was read: the keys
 // were swallowed or sent again on their way, and the user is at work. The
 // user's keys meant for where the keyboard was are kept from the hidden
-// conversation.
+// conversation; an Alt or a 0 is taken out without being kept, since
+// typed again where the keyboard goes it could make a hot key there.
 void seeUsersInput(MSG& message) {
+    bool afterBatch = static_cast<LONG>(message.time - batchStamp.load()) >= 0;
     bool settled = readThere || lostOnTheWay;
-    if (!settled && static_cast<LONG>(message.time - batchStamp.load()) >= 0) lostOnTheWay = true;
-    if (!isKey(message.message) || !keeping || !forTheConversation(message.hwnd) || isHotKeyKey(message.wParam))
+    if (!settled && afterBatch) lostOnTheWay = true;
+    if (!isKey(message.message) || !keeping || !forTheConversation(message.hwnd)) return;
+    if (isHotKeyKey(message.wParam)) {
+        if (afterBatch && !readThere) takeOut(message);
         return;
+    }
     std::lock_guard<SlimLock> hold(keptLock);
     kept.push_back(asInput(message));
     takeOut(message);
@@ -162,11 +170,18 @@ bool KeyReadWatch::watch(HWND window, ULONG_PTR mark, DWORD stamp) {
 
 // Moving to another thread ends nothing else of the watch.
 bool KeyReadWatch::hook(DWORD thread) {
-    if (hook_ && thread_ == thread) return true;
+    if (hook_ && thread_ == thread && !threadEnded()) return true;
     if (hook_) UnhookWindowsHookEx(std::exchange(hook_, nullptr));
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, messageTaken, nullptr, thread);
     thread_ = thread;
+    threadHandle_.reset(hook_ ? OpenThread(SYNCHRONIZE, FALSE, thread) : nullptr);
     return hook_ != nullptr;
+}
+
+// A thread's id is given to another thread once it ended, and the hook
+// ended with it.
+bool KeyReadWatch::threadEnded() const {
+    return threadHandle_ && WaitForSingleObject(threadHandle_.get(), 0) == WAIT_OBJECT_0;
 }
 
 bool KeyReadWatch::markAfter(HWND window) {
@@ -203,6 +218,7 @@ void KeyReadWatch::stopIfDone(DWORD now) {
 
 void KeyReadWatch::stop() {
     if (hook_) UnhookWindowsHookEx(std::exchange(hook_, nullptr));
+    threadHandle_.reset();
     keeping = false;
     markAwaited = false;
 }

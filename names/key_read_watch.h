@@ -16,6 +16,7 @@
 
 #include <vector>
 
+#include "common/win32.h"
 #include "names/desktop_rules.h"
 
 namespace sonarel {
@@ -28,6 +29,7 @@ bool isOwnKeyMark(ULONG_PTR extraInfo);
 class KeyReadWatch {
 public:
     KeyReadWatch() = default;
+    ~KeyReadWatch() { stop(); }
     KeyReadWatch(const KeyReadWatch&) = delete;
     KeyReadWatch& operator=(const KeyReadWatch&) = delete;
 
@@ -58,9 +60,11 @@ public:
 
 private:
     bool hook(DWORD thread);
+    bool threadEnded() const;
 
     HHOOK hook_ = nullptr;
     DWORD thread_ = 0;
+    UniqueHandle threadHandle_;
 };
 
 }  // namespace sonarel

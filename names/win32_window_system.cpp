@@ -302,8 +302,12 @@ bool answers(HWND window) {
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, threadAnswerMs, &ignored) != 0;
 }
 
-// Asked twice: a thread that answers the first question goes on to take
-// what waits in its queue before it answers the second.
+// Asked twice, so that a thread that only now came back from being busy
+// had the chance to look at its queue in between. Windows does not promise
+// that answering means the queue was looked at (a thread waiting in a call
+// of its own answers sent messages too); keys that come after their batch
+// was given up meet a hidden conversation, and a next batch waits for the
+// hide, so the watch takes them out wherever they are taken.
 bool answersWithNothingArrived(HWND window, ULONG_PTR mark) {
     return answers(window) && answers(window) && !keyReads.seen(mark).arrived;
 }
