@@ -81,6 +81,7 @@ Var RegisterTried  ; 1 once this run has called the new DLL's registration
 Var RestartNeeded  ; 1 when the loaded old DLL was set aside
 Var Failure        ; the reason given to Fail
 Var LeftBehind     ; 1 when the uninstaller could not remove a loaded DLL
+Var QuickTextDll   ; the DLL that gives the quick text back: the installed one unless set
 Var ScopeMe
 Var ScopeAll
 ; Per file this run puts in place: the name the file it replaces was
@@ -684,7 +685,10 @@ FunctionEnd
 Function un.GiveBackQuickText
   Push $R1
   Push $R2
-  System::Call 'kernel32::LoadLibraryW(w "$INSTDIR\${DLL}") p .R1'
+  ${If} $QuickTextDll == ""
+    StrCpy $QuickTextDll "$INSTDIR\${DLL}"
+  ${EndIf}
+  System::Call 'kernel32::LoadLibraryW(w "$QuickTextDll") p .R1'
   ${If} $R1 <> 0
     System::Call 'kernel32::GetProcAddress(p R1, m "DllInstall") p .R2'
     ${If} $R2 <> 0
@@ -738,7 +742,12 @@ FunctionEnd
 
 ; The first run's part: the user's quick text back, then the second run.
 ; Stops the uninstall unless that run removed the plug-in.
+; The messenger may keep the plug-in loaded until the second run asks for
+; it to close, and a song meanwhile borrows Alt+0 again: the quick text is
+; given back once more after that run, from a copy of the DLL it removed.
 Function un.UserPartThenElevated
+  InitPluginsDir
+  CopyFiles /SILENT "$INSTDIR\${DLL}" "$PLUGINSDIR\${DLL}"
   Call un.GiveBackQuickText
   DetailPrint "Your own quick text on Alt+0 is given back."
   DetailPrint "${NEEDS_RIGHTS}"
@@ -750,6 +759,8 @@ Function un.UserPartThenElevated
   ${AndIf} $R3 <> ${EXIT_RESTART}
     Abort "The plug-in was not removed."
   ${EndIf}
+  StrCpy $QuickTextDll "$PLUGINSDIR\${DLL}"
+  Call un.GiveBackQuickText
 FunctionEnd
 
 Section "un.${PRODUCT}" UnProgram
