@@ -165,7 +165,7 @@ public:
         usersQuickTextKept();
         stopAfterTheRefusedName();
         lockedSession();
-        step("close2", L"(closed: the plain name stays)", plain(), 2500);
+        step("close2", L"(closed: the plain name comes back)", plain(), 2500);
         player_.command("quit", 3000);
         timeline_.waitFor(never, 300);
         plugin_.uninitialize();
@@ -404,8 +404,8 @@ private:
     // for a minute the name is tried again after 10 s, then not before a
     // minute, instead of every few seconds, though the user skips to another
     // song every 3 s: the wait belongs to the name, not to the song.
+    // The contact's part left the player paused, with the plain name.
     void refusedName() {
-        step("pause2", L"(paused: the plain name)", plain(), 2500);
         messenger_.refuseLinks(true);
         SettingsStore().WriteSetting(keys::CurrentTag, tagWithALink);
         timeline_.print(L"demo     ", L"the tag is now \"" + std::wstring(tagWithALink) +
@@ -446,7 +446,7 @@ private:
         putQuickText(signin, usersQuickText);
         const QuickTextEntry users = readQuickText(signin);
         timeline_.print(L"demo     ", L"the user keeps \"" + std::wstring(usersQuickText) + L"\" on Alt+0");
-        step("play2 Fifth Song", L"(a new song: the listening name, through the user's Alt+0 for a moment)",
+        step("play2 Fourth Song", L"(a new song: the listening name, through the user's Alt+0 for a moment)",
              listening(), 4000);
         DWORD shown = GetTickCount();
         bool back = timeline_.waitFor([&] { return readQuickText(signin) == users; }, 4000);
@@ -459,14 +459,14 @@ private:
     // plug-in's imports answer for it: the lock flag, the input desktop
     // refused, the shell's "not present"): a song starts, nothing is sent
     // and nothing injected; the session unlocks and the name follows.
+    // The stop before left the plain name.
     void lockedSession() {
-        step("pause2", L"(paused: the plain name)", plain(), 2500);
         WindowsAnswers answers(L"SonarelPL.dll", pictures::windows11Locked());
         timeline_.waitFor(inputQuiet, 3000);
         timeline_.print(L"demo     ", L"the session locks (as Windows answers it)");
         size_t before = host_.sent().size();
         DWORD lastInput = lastInputTick();
-        step("play2 Fourth Song", L"(a song while the session is locked: the name waits)", never, 3000);
+        step("play2 Fifth Song", L"(a song while the session is locked: the name waits)", never, 3000);
         size_t sentWhileLocked = host_.sent().size() - before;
         bool injected = lastInputTick() != lastInput;
         answers.show(pictures::windows11Unlocked());
