@@ -2,6 +2,9 @@
 // system calls that such a tick cannot avoid, timed in the same run.
 #include "bench/tick_bench.h"
 
+#include <optional>
+#include <utility>
+
 #include "bench/measure.h"
 #include "common/win32.h"
 #include "settings/settings_store.h"
@@ -12,21 +15,36 @@
 namespace sonarel::bench {
 namespace {
 
+// Counts the calls; each name sent shows by the next tick, as with a
+// messenger that takes names at once.
 class CountingSwitcher final : public NameSwitcher {
 public:
     SendOutcome changeName() override {
         ++switches;
-        return SendOutcome::sent;
+        return sendName(false);
     }
     SendOutcome changeNameBack() override {
         ++restores;
-        return SendOutcome::sent;
+        return sendName(true);
     }
     LeftBehind listeningNameLeftBehind() override { return LeftBehind::no; }
-    FlightNews followNameOnItsWay() override { return {}; }
+    FlightNews followNameOnItsWay() override {
+        if (!onItsWay_) return {};
+        FlightNews news;
+        news.what = FlightNews::What::shown;
+        news.plain = *std::exchange(onItsWay_, std::nullopt);
+        return news;
+    }
     void giveBackEveryQuickText() override {}
     int switches = 0;
     int restores = 0;
+
+private:
+    SendOutcome sendName(bool plain) {
+        onItsWay_ = plain;
+        return SendOutcome::sent;
+    }
+    std::optional<bool> onItsWay_;  // whether the name on its way is the plain one
 };
 
 // One settings read, as bare as it can be.
