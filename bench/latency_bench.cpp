@@ -333,9 +333,10 @@ std::optional<double> measureKeysSwallowed(unsigned& seed, bool userTypes) {
 }
 
 // A one-minute screen saver: the user counts as away after 15 s. The player
-// changes songs 5 s after the user's last input (the name follows), then
-// 16 s and 25 s after it; the plug-in's input events from 15 s on are
-// counted, until the user comes back at 35 s and the plain name follows.
+// pauses 5 s after the user's last input (the plain name follows), and
+// plays songs 16 s and 25 s after it; the plug-in's input events from 15 s
+// on are counted, until the user comes back at 35 s and the listening name
+// follows.
 std::optional<double> measureScreenSaver(unsigned& seed) {
     std::optional<double> injected;
     onNewApartmentThread([&] {
@@ -350,14 +351,14 @@ std::optional<double> measureScreenSaver(unsigned& seed) {
         const DWORD lastKey = GetTickCount();
         runUntil(lastKey, 5000);
         size_t before = run.sends();
-        player.show(L"2. Song B - Winamp");
+        player.show(L"1. Song A - Winamp [Paused]");
         bool followed = waitUntil([&] { return run.sends() > before; }, 5s);
         runUntil(lastKey, 15000);
         long from = counter.events();
         runUntil(lastKey, 16000);
-        player.show(L"3. Song C - Winamp");
+        player.show(L"2. Song B - Winamp");
         runUntil(lastKey, 25000);
-        player.show(L"3. Song C - Winamp [Stopped]");
+        player.show(L"3. Song C - Winamp");
         runUntil(lastKey, 35000);
         long after = counter.events() - from;
         before = run.sends();
