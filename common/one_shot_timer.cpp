@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include <map>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "common/com.h"
 #include "common/no_destructor.h"
@@ -10,17 +12,24 @@
 namespace sonarel {
 namespace {
 
+// A few at a time, so a vector serves.
+using Scheduled = std::vector<std::pair<UINT_PTR, std::function<void()>>>;
+
 // Per thread, since the timers are thread timers. Never destroyed: a
 // thread-exit destructor would pull the threads runtime into the DLL.
-std::map<UINT_PTR, std::function<void()>>& scheduled() {
-    thread_local NoDestructor<std::map<UINT_PTR, std::function<void()>>> actions;
+Scheduled& scheduled() {
+    thread_local NoDestructor<Scheduled> actions;
     return actions.get();
+}
+
+Scheduled::iterator entryOf(Scheduled& actions, UINT_PTR timer) {
+    return std::find_if(actions.begin(), actions.end(), [&](const auto& entry) { return entry.first == timer; });
 }
 
 VOID CALLBACK fire(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     auto& actions = scheduled();
-    auto it = actions.find(timer);
+    auto it = entryOf(actions, timer);
     if (it == actions.end()) return;
     std::function<void()> action = std::move(it->second);
     actions.erase(it);
@@ -32,7 +41,12 @@ VOID CALLBACK fire(HWND, UINT, UINT_PTR timer, DWORD) {
 bool runOnceAfter(unsigned delayMs, std::function<void()> action) {
     UINT_PTR timer = SetTimer(nullptr, 0, delayMs, fire);
     if (timer == 0) return false;
-    scheduled()[timer] = std::move(action);
+    auto& actions = scheduled();
+    auto it = entryOf(actions, timer);
+    if (it != actions.end())
+        it->second = std::move(action);
+    else
+        actions.emplace_back(timer, std::move(action));
     return true;
 }
 

@@ -43,13 +43,13 @@ void NameSwitch::tracingFailure(std::wstring_view what, Step&& step) {
 void NameSwitch::noteWhetherItWorked(std::wstring_view what, bool worked) {
     if (!worked) {
         traceFailure(what);
-    } else if (auto known = failing_.find(what); known != failing_.end()) {
-        failing_.erase(known);
+    } else {
+        failing_.erase(what);
     }
 }
 
 void NameSwitch::traceFailure(std::wstring_view what) {
-    if (!failing_.emplace(what).second || !trace_) return;
+    if (!failing_.insert(what) || !trace_) return;
     trace_(L"Sonarel: " + std::wstring(what) + L" failed\n");
 }
 
@@ -191,7 +191,7 @@ void NameSwitch::giveBack(std::wstring_view signin) {
 // A give-back that failed is tried again on the next ticks, but never for
 // the account whose name is on its way: its entry is lent still.
 void NameSwitch::giveBackOwed() {
-    std::vector<std::wstring> owed(giveBacksOwed_.begin(), giveBacksOwed_.end());
+    std::vector<std::wstring> owed = giveBacksOwed_.texts();
     for (const std::wstring& signin : owed)
         if (!flight_ || foldedSignin(flight_->signin) != signin) giveBack(signin);
 }

@@ -9,12 +9,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/name_switcher.h"
+#include "common/text_set.h"
 #include "common/window_handle.h"
 #include "names/desktop_rules.h"
 #include "names/name_composition.h"
@@ -207,7 +207,7 @@ private:
     ClockReader now_;
     QuickTextLoan loan_;
     SwitchTrace trace_;
-    std::set<std::wstring, std::less<>> failing_;  // traced already
+    TextSet failing_;  // traced already
     std::optional<std::wstring> commandText_;
     std::optional<Flight> flight_;
     UnconfirmedNames unconfirmed_;
@@ -215,7 +215,7 @@ private:
     // The account last seen signed in, as records key it.
     std::optional<std::wstring> account_;
     // Sign-in names whose quick text could not be given back yet.
-    std::set<std::wstring, std::less<>> giveBacksOwed_;
+    TextSet giveBacksOwed_;
     // Failed reads of the command conversation's window in a row.
     int unreadableReads_ = 0;
 };

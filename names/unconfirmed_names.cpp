@@ -12,7 +12,8 @@ std::vector<UnconfirmedNames::Entry>::const_iterator UnconfirmedNames::find(std:
 }
 
 std::chrono::seconds UnconfirmedNames::note(std::wstring_view name, Clock::time_point at) {
-    Entry entry{shownForm(name)};
+    Entry entry;
+    entry.name = shownForm(name);
     if (auto known = find(name); known != entries_.end()) {
         entry = std::move(*known);
         entries_.erase(known);

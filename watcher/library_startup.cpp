@@ -1,8 +1,8 @@
 #include "watcher/library_startup.h"
 
 #include <atomic>
-#include <list>
 #include <mutex>
+#include <vector>
 
 #include "common/no_destructor.h"
 #include "common/win32.h"
@@ -24,7 +24,7 @@ public:
 
 private:
     SlimLock mutex_;
-    std::list<std::unique_ptr<ThreadLibrary>> libraries_;
+    std::vector<std::unique_ptr<ThreadLibrary>> libraries_;
 };
 
 AllThreadLibraries& allThreadLibraries() {

@@ -298,7 +298,7 @@ void NameCommandLimit::noteSent(WatchClock::time_point at) { sent_.push_back(at)
 void NameCommandLimit::noteUnconfirmed(WatchClock::time_point at) { lastUnconfirmed_ = at; }
 
 bool NameCommandLimit::allows(WatchClock::time_point now) {
-    while (!sent_.empty() && now - sent_.front() >= window) sent_.pop_front();
+    std::erase_if(sent_, [&](WatchClock::time_point at) { return now - at >= window; });
     if (lastUnconfirmed_ && now - *lastUnconfirmed_ >= window) lastUnconfirmed_.reset();
     return !lastUnconfirmed_ || sent_.size() < namesPerWindow;
 }

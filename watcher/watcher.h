@@ -6,11 +6,11 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/name_switcher.h"
 #include "common/window_handle.h"
@@ -93,7 +93,7 @@ public:
 
 private:
     std::optional<WatchClock::time_point> lastUnconfirmed_;
-    std::deque<WatchClock::time_point> sent_;  // the last minute's
+    std::vector<WatchClock::time_point> sent_;  // the last minute's, a few
 };
 
 class Watcher {
