@@ -389,17 +389,23 @@ SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
 }
 
 // The window system may keep the foreground elsewhere, so the attempts are
-// bounded. A program that did not make the last input is refused the
-// foreground while another program has it; after the first refusal the
-// switch makes the last input its own and asks again. The handle is read
-// afresh for every call and every test.
+// bounded, from when the conversation's thread is free. A program that did
+// not make the last input is refused the foreground while another program
+// has it; after the first refusal the switch makes the last input its own
+// and asks again. The handle is read afresh for every call and every test.
 bool NameSwitch::bringToFront(Conversation& conversation) {
-    auto until = std::chrono::steady_clock::now() + limit_.duration;
     bool inputClaimed = false;
     try {
         windows_.waitUntilAnswering(conversation.hWnd());
+        auto until = std::chrono::steady_clock::now() + limit_.duration;
         for (int attempt = 0; attempt < limit_.attempts; ++attempt) {
             windows_.setForegroundWindow(conversation.hWnd());
+            // Another thread's window is in front only once that thread took
+            // the activation. Asked again before that, the window system
+            // queues the activation anew, taking it from the window first:
+            // the foreground is nobody's for a moment, and the keys' check
+            // would find it so.
+            if (windows_.foregroundWindow() != conversation.hWnd()) windows_.waitUntilAnswering(conversation.hWnd());
             if (windows_.foregroundWindow() == conversation.hWnd()) return true;
             if (!inputClaimed) {
                 windows_.claimLastInput();

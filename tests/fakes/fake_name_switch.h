@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -108,6 +110,10 @@ public:
     bool fullScreen = false;
     // Refusals lifted once this process made the last input.
     bool lockedUntilInput = false;
+    // A window of a busy thread: in front only once its thread answers; asked
+    // again before that, the foreground is nobody's until it does.
+    bool activationTakenWhenAnswering = false;
+    std::optional<WindowHandle> activationQueued;
 
     UserActivity userActivity() override {
         auto it = activityWhenInFront.find(foreground);
@@ -122,14 +128,21 @@ public:
     bool exists(WindowHandle window) override { return !gone.count(window); }
     void setForegroundWindow(WindowHandle window) override {
         ++foregroundAttempts;
-        if (!refusesForeground.count(window)) foreground = window;
+        if (refusesForeground.count(window)) return;
+        if (!activationTakenWhenAnswering) {
+            foreground = window;
+        } else if (std::exchange(activationQueued, window)) {
+            foreground = 0;
+        }
     }
     void hide(WindowHandle window, WindowHandle previousForeground) override {
         log.push_back("hide " + std::to_string(window));
         if (foreground == window) foreground = previousForeground;
         ++pendingHides;
     }
-    void waitUntilAnswering(WindowHandle) override {}
+    void waitUntilAnswering(WindowHandle) override {
+        if (activationQueued) foreground = *std::exchange(activationQueued, std::nullopt);
+    }
     bool finishPendingHide() override {
         if (keysUnread) return false;
         if (pendingHides) log.push_back("finish hides");

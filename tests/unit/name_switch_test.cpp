@@ -202,6 +202,15 @@ TEST_F(NameSwitchTest, ConversationThatCannotComeToTheFrontIsHiddenWithoutKeys) 
     EXPECT_EQ(screen.log, (std::vector<std::string>{"hide 7"}));
 }
 
+// A busy thread takes the activation only when it is free again: the switch
+// waits for it rather than asking again meanwhile.
+TEST_F(NameSwitchTest, BusyConversationComesToTheFrontWhenItsThreadAnswers) {
+    messenger.recorded = {{7, L"Debug.Window"}};
+    windows.activationTakenWhenAnswering = true;
+    EXPECT_EQ(names.changeName(), SendOutcome::sent);
+    EXPECT_EQ(windows.foregroundAttempts, 1);
+}
+
 TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
     messenger.recorded = {{7, L"Debug.Window"}};
     windows.refusesForeground = {7};
