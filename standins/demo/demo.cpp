@@ -277,6 +277,8 @@ private:
                                           (options.handled ? L"True" : L"False") + L", saved");
         timeline_.print(L"         ", L"(the song that plays: the hidden command conversation opens and carries the "
                                       L"listening name)");
+        // Within two ticks: Wine counts the Options window closing under the
+        // pointer as the user's input, and the plug-in waits a quiet second.
         bool shown = timeline_.waitFor(listening(), followsInputMs);
         check(shown && host_.sent().size() == 1,
               L"the listening name " + seconds(GetTickCount() - saved) + L" after the save, without a new song");
