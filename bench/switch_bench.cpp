@@ -58,12 +58,14 @@ public:
         return real_.foregroundWindow();
     }
     bool exists(WindowHandle window) override { return real_.exists(window); }
-    void setForegroundWindow(WindowHandle window) override { real_.setForegroundWindow(window); }
+    bool setForegroundWindow(WindowHandle window) override { return real_.setForegroundWindow(window); }
     void hide(WindowHandle window, WindowHandle previousForeground) override {
         real_.hide(window, previousForeground);
     }
     bool finishPendingHide() override { return real_.finishPendingHide(); }
-    void waitUntilAnswering(WindowHandle window) override { real_.waitUntilAnswering(window); }
+    bool waitUntilAnswering(WindowHandle window, std::chrono::milliseconds within) override {
+        return real_.waitUntilAnswering(window, within);
+    }
     bool pressHotKey(WindowHandle into) override {
         marks_.press = nowMicroseconds();
         return real_.pressHotKey(into);

@@ -394,18 +394,20 @@ SendOutcome NameSwitch::openCommandConversation(WindowHandle front) {
 // has it; after the first refusal the switch makes the last input its own
 // and asks again. The handle is read afresh for every call and every test.
 bool NameSwitch::bringToFront(Conversation& conversation) {
+    using Clock = std::chrono::steady_clock;
     bool inputClaimed = false;
     try {
-        windows_.waitUntilAnswering(conversation.hWnd());
-        auto until = std::chrono::steady_clock::now() + limit_.duration;
+        const auto waitsEnd = Clock::now() + limit_.threadWait;
+        if (!waitForItsThread(conversation, waitsEnd)) return false;
+        const auto until = Clock::now() + limit_.duration;
         for (int attempt = 0; attempt < limit_.attempts; ++attempt) {
-            windows_.setForegroundWindow(conversation.hWnd());
+            bool asked = windows_.setForegroundWindow(conversation.hWnd());
             // Another thread's window is in front only once that thread took
-            // the activation. Asked again before that, the window system
-            // queues the activation anew, taking it from the window first:
+            // the activation. Asked again before that, the window system may
+            // queue the activation anew, taking it from the window first:
             // the foreground is nobody's for a moment, and the keys' check
             // would find it so.
-            if (windows_.foregroundWindow() != conversation.hWnd()) windows_.waitUntilAnswering(conversation.hWnd());
+            if (asked && windows_.foregroundWindow() != conversation.hWnd()) waitForItsThread(conversation, waitsEnd);
             if (windows_.foregroundWindow() == conversation.hWnd()) return true;
             if (!inputClaimed) {
                 windows_.claimLastInput();
@@ -418,6 +420,12 @@ bool NameSwitch::bringToFront(Conversation& conversation) {
         // No handle: the conversation cannot be brought to the front.
     }
     return false;
+}
+
+// Within what is left of the waits' time, never unbounded.
+bool NameSwitch::waitForItsThread(Conversation& conversation, std::chrono::steady_clock::time_point until) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    return left.count() > 0 && windows_.waitUntilAnswering(conversation.hWnd(), left);
 }
 
 // The reason to wait while the user is at work or away; none when the user

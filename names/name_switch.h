@@ -77,7 +77,8 @@ public:
     virtual void claimLastInput() = 0;
     virtual WindowHandle foregroundWindow() = 0;
     virtual bool exists(WindowHandle window) = 0;
-    virtual void setForegroundWindow(WindowHandle window) = 0;
+    // False when the window system refused at once (the foreground lock).
+    virtual bool setForegroundWindow(WindowHandle window) = 0;
     // Hides the window once the keys already pressed have reached it. If it
     // is the foreground window still, the foreground goes back to the window
     // that had it before, so that no invisible window keeps the keyboard.
@@ -87,9 +88,11 @@ public:
     // conversation in front may still hold unread keys of ours: then false,
     // and the hide waits for them.
     virtual bool finishPendingHide() = 0;
-    // Waits, a bounded time, until the window's thread has taken what waits
-    // for it: a busy thread takes an activation only once it is free.
-    virtual void waitUntilAnswering(WindowHandle window) = 0;
+    // Waits up to the time given until the window's thread answers; false
+    // when it did not (busy all that time, or hung). A busy thread takes an
+    // activation only once it is free, and may take it a moment after it
+    // answered.
+    virtual bool waitUntilAnswering(WindowHandle window, std::chrono::milliseconds within) = 0;
     // Presses Alt+0 in the window, which must be in front, and returns at
     // once. False when it is not in front, or when the window system took
     // fewer keys than it was given; then the keys that went down are let go
@@ -100,11 +103,14 @@ public:
     virtual KeysFate lastKeys() = 0;
 };
 
-// How long the switch keeps asking for a conversation to come to the front.
-// A refusal is retried on a later tick, so one attempt stays short.
+// How long the switch keeps asking for a conversation to come to the front,
+// and how long in all it waits for a busy conversation's thread meanwhile:
+// it does so on the host's own thread. A refusal, or a thread busy still,
+// is retried on a later tick, so one attempt stays short.
 struct BringToFrontLimit {
     int attempts = 300;
     std::chrono::milliseconds duration{100};
+    std::chrono::milliseconds threadWait{500};
 };
 
 // Takes one line of the trace.
@@ -185,6 +191,7 @@ private:
     std::unique_ptr<Conversation> commandConversation(std::optional<SendOutcome>& unusable);
     SendOutcome openCommandConversation(WindowHandle front);
     bool bringToFront(Conversation& conversation);
+    bool waitForItsThread(Conversation& conversation, std::chrono::steady_clock::time_point until);
     std::optional<SendOutcome> waitForTheUser();
     bool fullScreenInFront();
     std::optional<std::wstring> keyPath();

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <iterator>
@@ -470,17 +471,16 @@ constexpr std::array<KeyEvent, 4> hotKeyBatch{{{VK_MENU, false}, {'0', false}, {
 
 WindowHandle Win32WindowSystem::foregroundWindow() { return fromHandle(GetForegroundWindow()); }
 
-void Win32WindowSystem::setForegroundWindow(WindowHandle window) { SetForegroundWindow(toHandle(window)); }
+bool Win32WindowSystem::setForegroundWindow(WindowHandle window) {
+    return SetForegroundWindow(toHandle(window)) != FALSE;
+}
 
-// A messenger whose thread is busy takes the activation only once it is
-// free again: the bring-to-front waits for the thread to answer (at once
-// when it is this thread, free, or not answering at all), so that its
-// short run of attempts is not spent while the activation sits unread.
-constexpr UINT busyThreadWaitMs = 500;
-
-void Win32WindowSystem::waitUntilAnswering(WindowHandle window) {
+// At once when it is this thread, free, or hung (no message taken for five
+// seconds). A time-out of 0 with SMTO_ABORTIFHUNG would wait without end.
+bool Win32WindowSystem::waitUntilAnswering(WindowHandle window, std::chrono::milliseconds within) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(toHandle(window), WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, busyThreadWaitMs, &ignored);
+    auto ms = static_cast<UINT>(std::max<std::chrono::milliseconds::rep>(within.count(), 1));
+    return SendMessageTimeoutW(toHandle(window), WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, ms, &ignored) != 0;
 }
 
 bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }

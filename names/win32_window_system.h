@@ -26,11 +26,11 @@ public:
 
     WindowHandle foregroundWindow() override;
     bool exists(WindowHandle window) override;
-    void setForegroundWindow(WindowHandle window) override;
+    bool setForegroundWindow(WindowHandle window) override;
     void hide(WindowHandle window, WindowHandle previousForeground) override;
     // Also false while the last hide is still being carried out.
     bool finishPendingHide() override;
-    void waitUntilAnswering(WindowHandle window) override;
+    bool waitUntilAnswering(WindowHandle window, std::chrono::milliseconds within) override;
     bool pressHotKey(WindowHandle into) override;
     KeysFate lastKeys() override;
     UserActivity userActivity() override;

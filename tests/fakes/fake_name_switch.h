@@ -114,6 +114,7 @@ public:
     // again before that, the foreground is nobody's until it does.
     bool activationTakenWhenAnswering = false;
     std::optional<WindowHandle> activationQueued;
+    bool threadBusy = false;  // its thread does not answer in time
 
     UserActivity userActivity() override {
         auto it = activityWhenInFront.find(foreground);
@@ -126,22 +127,25 @@ public:
     }
     WindowHandle foregroundWindow() override { return foreground; }
     bool exists(WindowHandle window) override { return !gone.count(window); }
-    void setForegroundWindow(WindowHandle window) override {
+    bool setForegroundWindow(WindowHandle window) override {
         ++foregroundAttempts;
-        if (refusesForeground.count(window)) return;
+        if (refusesForeground.count(window)) return false;
         if (!activationTakenWhenAnswering) {
             foreground = window;
         } else if (std::exchange(activationQueued, window)) {
             foreground = 0;
         }
+        return true;
     }
     void hide(WindowHandle window, WindowHandle previousForeground) override {
         log.push_back("hide " + std::to_string(window));
         if (foreground == window) foreground = previousForeground;
         ++pendingHides;
     }
-    void waitUntilAnswering(WindowHandle) override {
+    bool waitUntilAnswering(WindowHandle, std::chrono::milliseconds) override {
+        if (threadBusy) return false;
         if (activationQueued) foreground = *std::exchange(activationQueued, std::nullopt);
+        return true;
     }
     bool finishPendingHide() override {
         if (keysUnread) return false;

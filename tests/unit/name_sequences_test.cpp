@@ -251,10 +251,13 @@ public:
     void claimLastInput() override {}
     WindowHandle foregroundWindow() override { return foreground; }
     bool exists(WindowHandle) override { return true; }
-    void setForegroundWindow(WindowHandle window) override { foreground = window; }
+    bool setForegroundWindow(WindowHandle window) override {
+        foreground = window;
+        return true;
+    }
     void hide(WindowHandle, WindowHandle previous) override { foreground = previous ? previous : userWindow; }
     bool finishPendingHide() override { return lastKeys() != KeysFate::unread; }
-    void waitUntilAnswering(WindowHandle) override {}
+    bool waitUntilAnswering(WindowHandle, std::chrono::milliseconds) override { return true; }
     bool pressHotKey(WindowHandle into) override;
     KeysFate lastKeys() override;
 

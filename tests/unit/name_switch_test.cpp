@@ -203,12 +203,20 @@ TEST_F(NameSwitchTest, ConversationThatCannotComeToTheFrontIsHiddenWithoutKeys) 
 }
 
 // A busy thread takes the activation only when it is free again: the switch
-// waits for it rather than asking again meanwhile.
+// waits for it rather than asking again meanwhile, and one busy still after
+// the wait is asked again on a later tick.
 TEST_F(NameSwitchTest, BusyConversationComesToTheFrontWhenItsThreadAnswers) {
     messenger.recorded = {{7, L"Debug.Window"}};
     windows.activationTakenWhenAnswering = true;
     EXPECT_EQ(names.changeName(), SendOutcome::sent);
     EXPECT_EQ(windows.foregroundAttempts, 1);
+
+    FakeWindowSystem busy;
+    busy.threadBusy = true;
+    NameSwitch switcher{settings, messenger, busy, registry};
+    EXPECT_EQ(switcher.changeName(), SendOutcome::notInFront);
+    EXPECT_EQ(busy.foregroundAttempts, 0);
+    EXPECT_EQ(busy.log, (std::vector<std::string>{"hide 7"}));
 }
 
 TEST_F(NameSwitchTest, BringToFrontStopsAtItsTimeLimit) {
