@@ -298,9 +298,12 @@ void runOnce(const std::shared_ptr<std::function<void()>>& action) {
     run();
 }
 
-bool answers(HWND window) {
+// At once when it is this thread, free, or hung (no message taken for five
+// seconds). A time-out of 0 with SMTO_ABORTIFHUNG would wait without end.
+bool answers(HWND window, UINT withinMs = threadAnswerMs) {
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, threadAnswerMs, &ignored) != 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, std::max(withinMs, 1u),
+                               &ignored) != 0;
 }
 
 // Asked twice, so that a thread that only now came back from being busy
@@ -475,12 +478,8 @@ bool Win32WindowSystem::setForegroundWindow(WindowHandle window) {
     return SetForegroundWindow(toHandle(window)) != FALSE;
 }
 
-// At once when it is this thread, free, or hung (no message taken for five
-// seconds). A time-out of 0 with SMTO_ABORTIFHUNG would wait without end.
 bool Win32WindowSystem::waitUntilAnswering(WindowHandle window, std::chrono::milliseconds within) {
-    DWORD_PTR ignored = 0;
-    auto ms = static_cast<UINT>(std::max<std::chrono::milliseconds::rep>(within.count(), 1));
-    return SendMessageTimeoutW(toHandle(window), WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, ms, &ignored) != 0;
+    return answers(toHandle(window), static_cast<UINT>(std::max<std::chrono::milliseconds::rep>(within.count(), 0)));
 }
 
 bool Win32WindowSystem::exists(WindowHandle window) { return IsWindow(toHandle(window)) != FALSE; }
